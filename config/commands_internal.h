@@ -1,0 +1,39 @@
+#pragma once
+// The individual commands behind applyCommand. Internal to the config library.
+
+#include "config/commands.h"
+
+namespace qv::cmd {
+
+using nlohmann::json;
+using Endpoints = std::vector<EndpointInfo>;
+
+// Strip and routing commands.
+CommandResult setSource(MixerConfig& c, const json& cmd);
+CommandResult setDevice(MixerConfig& c, const json& cmd);
+CommandResult toggleRoute(MixerConfig& c, const json& cmd);
+CommandResult setDeviceAll(MixerConfig& c, const json& cmd);
+CommandResult toggleMicTarget(MixerConfig& c, const json& cmd);
+CommandResult setMicAll(MixerConfig& c, const json& cmd);
+CommandResult removeDevice(MixerConfig& c, const json& cmd);
+CommandResult removeSource(MixerConfig& c, const json& cmd);
+
+// Settings and the whole document.
+CommandResult setSettings(MixerConfig& c, const json& cmd);
+CommandResult setConfig(MixerConfig& c, const json& cmd);
+
+// Scenes.
+CommandResult saveScene(MixerConfig& c, const json& cmd);
+CommandResult updateScene(MixerConfig& c, const json& cmd);
+CommandResult applyScene(MixerConfig& c, const json& cmd);
+CommandResult renameScene(MixerConfig& c, const json& cmd);
+CommandResult deleteScene(MixerConfig& c, const json& cmd);
+
+// Endpoints.
+CommandResult setVirtualMic(MixerConfig& c, const json& cmd, const Endpoints& eps);
+CommandResult replaceDevice(MixerConfig& c, const json& cmd, const Endpoints& eps);
+CommandResult replaceInput(MixerConfig& c, const json& cmd, const Endpoints& eps);
+CommandResult addDevice(MixerConfig& c, const json& cmd, const Endpoints& eps);
+CommandResult addInput(MixerConfig& c, const json& cmd, const Endpoints& eps);
+
+} // namespace qv::cmd
