@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qv::fields {
 
@@ -93,6 +95,29 @@ inline CommandResult accepted(bool changed, json reply = nullptr) {
 // «…» quoting of a name or id inside a message.
 inline std::string quoted(std::string_view s) {
     return std::string("«").append(s).append("»");
+}
+
+// The JSON writer recurses once per nesting level, so a value nested tens of thousands deep
+// (a few hundred kilobytes of brackets) would overflow the stack when written. Values of free
+// shape (the scenes, a whole document in setConfig) are checked with this before writing; a
+// real document nests about ten levels deep.
+inline constexpr int kMaxNesting = 64;
+
+// True when `value` nests deeper than `limit` levels; walks without recursion.
+inline bool nestedDeeperThan(const json& value, int limit) {
+    std::vector<std::pair<const json*, int>> pending{{&value, 1}};
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (depth > limit)
+            return true;
+        if (!node->is_structured())
+            continue;
+        for (const json& child : *node)
+            if (child.is_structured())
+                pending.emplace_back(&child, depth + 1);
+    }
+    return false;
 }
 
 } // namespace qv::fields

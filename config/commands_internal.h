@@ -36,4 +36,9 @@ CommandResult replaceInput(MixerConfig& c, const json& cmd, const Endpoints& eps
 CommandResult addDevice(MixerConfig& c, const json& cmd, const Endpoints& eps);
 CommandResult addInput(MixerConfig& c, const json& cmd, const Endpoints& eps);
 
+// Makes a virtual cable the outside virtual microphone (shared by setVirtualMic and
+// autoSetupVirtualMic); leaves virtualMicAuto to the caller.
+void attachCableAsVirtualMic(MixerConfig& c, const EndpointInfo& playback,
+                             const EndpointInfo& recording);
+
 } // namespace qv::cmd

@@ -1,0 +1,116 @@
+// The device equaliser edit: its four forms, refusals, and the preset key that follows the bands.
+#include "config/catalogue.h"
+#include "config/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using namespace qv;
+using nlohmann::json;
+using Bands = std::array<float, kEqBands>;
+
+const Bands kBass{6, 6, 5, 3, 1, 0, 0, 0, 0, 0};
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+DeviceEq eqWith(const Bands& bands, std::string preset = {}) {
+    return DeviceEq{bands, preset};
+}
+
+TEST(DeviceEq, Forms) {
+    struct Case {
+        DeviceEq before;
+        json edit;
+        Bands bands;
+        std::string preset;
+    };
+    const Case cases[] = {
+        {{}, {{"preset", "bass"}, {"bands", json::array()}}, kBass, "bass"}, // preset comes first
+        {{},
+         {{"bands", {20, -20, "x", nullptr, true, 1.5, kNaN, 0, 0, 2}}},
+         {12, -12, 0, 0, 0, 1.5f, -12, 0, 0, 2},
+         ""},
+        {eqWith(kBass, "bass"),
+         {{"bands", "flat"}, {"band", 0}},
+         {0, 6, 5, 3, 1, 0, 0, 0, 0, 0},
+         ""},
+        {{}, {{"band", 9}, {"db", 30}}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 12}, ""},
+        {{}, {{"low", 6}, {"mid", 4}, {"high", -20}}, {6, 6, 6, 3, 2, 4, 2, -6, -12, -12}, ""},
+        {eqWith(kBass), {{"mid", 2}}, {0, 0, 0, 0, 1, 2, 1, 0, 0, 0}, ""},
+        {eqWith(kBass), json::object(), kBass, "bass"}, // unchanged bands still get their name
+        {eqWith(kBass, "bass"),
+         {{"bands", json::array({0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}},
+         {},
+         "flat"},
+    };
+    for (const Case& c : cases) {
+        DeviceEq eq = c.before;
+        const EqEditResult r = applyDeviceEq(eq, c.edit);
+        EXPECT_EQ(r.error, "") << c.edit.dump();
+        EXPECT_TRUE(r.changed) << c.edit.dump();
+        EXPECT_EQ(eq.bands, c.bands) << c.edit.dump();
+        EXPECT_EQ(eq.preset, c.preset) << c.edit.dump();
+    }
+}
+
+TEST(DeviceEq, RefusalsLeaveTheEqualiserAlone) {
+    const std::pair<json, std::string> cases[] = {
+        {{{"preset", "Bass"}}, "нет готовой настройки эквалайзера «Bass»"},
+        {{{"bands", {1, 2, 3}}}, "эквалайзер: нужно 10 значений"},
+        {{{"band", 10}, {"db", 3}}, "эквалайзер: полоса 0…9"},
+        {{{"band", -1}}, "эквалайзер: полоса 0…9"},
+        {{{"band", 2.5}}, "эквалайзер: полоса 0…9"},
+        {{{"band", "3"}}, "эквалайзер: полоса 0…9"},
+        {{{"band", 1e300}}, "эквалайзер: полоса 0…9"},
+    };
+    for (const auto& [edit, error] : cases) {
+        DeviceEq eq = eqWith(kBass, "bass");
+        const EqEditResult r = applyDeviceEq(eq, edit);
+        EXPECT_EQ(r.error, error);
+        EXPECT_FALSE(r.changed);
+        EXPECT_EQ(eq.bands, kBass);
+    }
+}
+
+TEST(DeviceEq, PresetKeyWithinFiveHundredthsOfADecibel) {
+    for (const auto& [offset, keeps] : {std::pair{0.04f, true}, {0.05f, true}, {0.051f, false}}) {
+        for (int band : {0, 5, 9}) {
+            for (float sign : {1.0f, -1.0f}) {
+                DeviceEq eq = eqWith(kBass, "bass");
+                const float db = kBass[band] + sign * offset;
+                EXPECT_TRUE(applyDeviceEq(eq, {{"band", band}, {"db", db}}).changed);
+                EXPECT_EQ(eq.preset, keeps ? "bass" : "") << "band " << band << " at " << db;
+            }
+        }
+    }
+    // Every catalogue entry is found again from bands set by hand a little off its values.
+    for (const EqPreset& preset : eqPresetCatalogue()) {
+        json bands = json::array();
+        for (float b : preset.bands)
+            bands.push_back(b - 0.03);
+        DeviceEq eq;
+        applyDeviceEq(eq, {{"bands", bands}});
+        EXPECT_EQ(eq.preset, preset.id);
+    }
+}
+
+TEST(DeviceEq, UnchangedOnlyWhenBandsAndKeyStay) {
+    DeviceEq eq = eqWith(kBass, "bass");
+    EXPECT_FALSE(applyDeviceEq(eq, {{"preset", "bass"}}).changed);
+    EXPECT_FALSE(applyDeviceEq(eq, {{"band", 0}, {"db", 6}}).changed);
+}
+
+TEST(DeviceEq, SetDeviceKeepsEarlierFieldsWhenTheEqIsRefused) {
+    MixerConfig c;
+    c.devices.resize(1);
+    c.devices[0].id = "out:spk";
+    const json cmd = {
+        {"cmd", "setDevice"}, {"id", "out:spk"}, {"gainDb", -6}, {"eq", {{"band", 10}}}};
+    const CommandResult r = applyCommand(c, cmd, {});
+    EXPECT_EQ(r.error, "эквалайзер: полоса 0…9");
+    EXPECT_EQ(c.devices[0].gainDb, -6.0f);
+}
+
+} // namespace
