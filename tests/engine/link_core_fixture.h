@@ -1,0 +1,89 @@
+#pragma once
+// A LinkCore wired to a recorder of its callbacks, in a private runtime folder with a fake
+// engine server on the socket. The launch check is answered on the I/O thread itself.
+
+#include "engine/link_core.h"
+#include "engine/runtime_dir.h"
+#include "tests/engine/link_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace qv::linktest {
+
+class LinkCoreTest : public ::testing::Test {
+protected:
+    // Event log entries: "connected", "status:<text>", "message:<bytes>".
+    std::vector<std::string> log() const {
+        std::lock_guard lock(mutex_);
+        return log_;
+    }
+    std::vector<std::string> messages() const {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+    int count(const std::string& entry) const {
+        const auto all = log();
+        return int(std::count(all.begin(), all.end(), entry));
+    }
+    std::vector<std::string> statuses() const {
+        std::vector<std::string> out;
+        for (const auto& entry : log())
+            if (entry.rfind("status:", 0) == 0)
+                out.push_back(entry.substr(7));
+        return out;
+    }
+
+    link::LinkOptions options() {
+        link::LinkOptions o;
+        o.autoStart = false;
+        o.clock = [this] { return now.load(); };
+        o.retryMs = 20;
+        o.retryAfterLossMs = 10;
+        return o;
+    }
+
+    void make(const link::LinkOptions& o) {
+        link::LinkCallbacks callbacks;
+        callbacks.connected = [this] { add("connected"); };
+        callbacks.message = [this](std::string&& message) {
+            std::lock_guard lock(mutex_);
+            log_.push_back("message:" + message);
+            messages_.push_back(std::move(message));
+        };
+        callbacks.disconnected = [this](const std::string& status) { add("status:" + status); };
+        // Not through `core`: reset() empties it before the destructor stops the I/O thread.
+        callbacks.checkLaunch = [this] { current_.load()->checkLaunch(); };
+        core = std::make_unique<link::LinkCore>(o, std::move(callbacks));
+        current_ = core.get();
+    }
+
+    void TearDown() override {
+        core.reset();
+        server.close();
+    }
+
+    TempRuntimeDir dir;
+    FakeEngineServer server{dir.file(link::kEngineSocketName)};
+    std::atomic<int64_t> now{1'000'000};
+    std::unique_ptr<link::LinkCore> core;
+
+private:
+    void add(std::string entry) {
+        std::lock_guard lock(mutex_);
+        log_.push_back(std::move(entry));
+    }
+
+    std::atomic<link::LinkCore*> current_{nullptr};
+    mutable std::mutex mutex_;
+    std::vector<std::string> log_;
+    std::vector<std::string> messages_;
+};
+
+} // namespace qv::linktest

@@ -1,0 +1,188 @@
+#include "tests/engine/link_core_fixture.h"
+
+#include <chrono>
+
+using namespace qv::linktest;
+using qv::link::LinkCore;
+
+namespace {
+
+std::string lengthHeader(uint32_t n) {
+    return std::string{char(n & 0xFF), char((n >> 8) & 0xFF), char((n >> 16) & 0xFF),
+                       char((n >> 24) & 0xFF)};
+}
+
+} // namespace
+
+TEST_F(LinkCoreTest, ConnectsAndReconnectsAfterTheEngineGoesAway) {
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
+    EXPECT_TRUE(core->isConnected());
+
+    server.close();
+    ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") >= 2; }));
+    EXPECT_FALSE(core->isConnected());
+    const auto afterLoss = log();
+    ASSERT_GE(afterLoss.size(), 2u);
+    EXPECT_EQ(afterLoss[0], "connected");
+    EXPECT_EQ(afterLoss[1], "status:Связь с движком потеряна — переподключаюсь…");
+
+    ASSERT_TRUE(server.listen());
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));
+    core->send("{\"cmd\":\"ping\"}");
+    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
+    EXPECT_EQ(server.received()[0], "{\"cmd\":\"ping\"}");
+}
+
+TEST_F(LinkCoreTest, LargeMessagesArriveWholeAndInOrder) {
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    const std::string big = "{\"pad\":\"" + std::string(200000 - 10, 'x') + "\"}";
+    ASSERT_EQ(big.size(), 200000u);
+    server.sendFrame("{\"n\":1}");
+    server.sendFrame(big);
+    server.sendFrame("{\"n\":2}");
+    ASSERT_TRUE(waitUntil([&] { return messages().size() == 3; }));
+    EXPECT_EQ(messages(), (std::vector<std::string>{"{\"n\":1}", big, "{\"n\":2}"}));
+}
+
+// Whatever the engine sends is handed over as bytes; judging it is the receiver's business.
+TEST_F(LinkCoreTest, NonJsonMessagesAreDeliveredUntouched) {
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    const std::vector<std::string> odd = {"not json", "[1,2]", std::string("\xff\xfe\0x", 4)};
+    for (const auto& m : odd)
+        server.sendFrame(m);
+    ASSERT_TRUE(waitUntil([&] { return messages().size() == odd.size(); }));
+    EXPECT_EQ(messages(), odd);
+}
+
+TEST_F(LinkCoreTest, MessagesQueuedWhileDisconnectedAreDroppedOnConnect) {
+    make(options());
+    for (int i = 0; i < 3; ++i)
+        core->send("stale " + std::to_string(i));
+    ASSERT_TRUE(server.listen());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
+    core->send("fresh 1");
+    core->send("fresh 2");
+    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(server.received(), (std::vector<std::string>{"fresh 1", "fresh 2"}));
+}
+
+TEST_F(LinkCoreTest, QueueKeepsTheNewest513) {
+    make(options());
+    for (int i = 0; i < 600; ++i)
+        core->send("m" + std::to_string(i));
+    const auto queued = core->queuedMessages();
+    ASSERT_EQ(queued.size(), LinkCore::kMaxQueued);
+    EXPECT_EQ(queued.front(), "m87");
+    EXPECT_EQ(queued.back(), "m599");
+}
+
+TEST_F(LinkCoreTest, SendsReachTheEngineInOrderFromSeveralThreads) {
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 3; ++t)
+        senders.emplace_back([&, t] {
+            for (int i = 0; i < 100; ++i)
+                core->send(std::to_string(t) + ":" + std::to_string(i));
+        });
+    for (auto& s : senders)
+        s.join();
+    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 300; }));
+    int last[3] = {-1, -1, -1};
+    for (const auto& m : server.received()) {
+        const int t = m[0] - '0';
+        const int i = std::stoi(m.substr(2));
+        EXPECT_EQ(i, last[t] + 1) << m;
+        last[t] = i;
+    }
+}
+
+// A broken or hostile peer ends the connection; what came before is delivered, nothing after,
+// and the link connects again.
+TEST_F(LinkCoreTest, ProtocolViolationsEndTheConnection) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool thenClose; // the bad lengths end the connection on their own
+    };
+    const Case cases[] = {
+        {"length over the limit", lengthHeader(uint32_t(qv::link::kMaxMessageBytes + 1)) + "xx",
+         false},
+        {"length zero", lengthHeader(0) + "xx", false},
+        {"frame cut mid-way", lengthHeader(100) + "{\"partial\":", true},
+    };
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    int connections = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(waitUntil([&] { return count("connected") == connections; }));
+        ASSERT_TRUE(waitUntil([&] { return server.accepted() == connections; }));
+        const std::size_t before = messages().size();
+        server.sendFrame("{\"before\":true}");
+        server.sendRaw(c.bytes);
+        if (c.thenClose)
+            server.dropClient();
+        ++connections;
+        ASSERT_TRUE(waitUntil([&] { return count("connected") == connections; }));
+        const auto got = messages();
+        ASSERT_EQ(got.size(), before + 1);
+        EXPECT_EQ(got.back(), "{\"before\":true}");
+    }
+    EXPECT_EQ(count("status:Связь с движком потеряна — переподключаюсь…"), 3);
+}
+
+TEST_F(LinkCoreTest, OversizedOutgoingMessageEndsTheConnection) {
+    ASSERT_TRUE(server.listen());
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
+    core->send(std::string(qv::link::kMaxMessageBytes + 1, 'x'));
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));
+    core->send("{\"after\":1}");
+    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
+    EXPECT_EQ(server.received()[0], "{\"after\":1}");
+}
+
+TEST_F(LinkCoreTest, DestructionIsPromptAgainstAPeerThatNeverReads) {
+    ASSERT_TRUE(server.listen());
+    server.setReading(false);
+    make(options());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    const std::string chunk(256 * 1024, 'z');
+    for (int i = 0; i < 64; ++i)
+        core->send(chunk);
+    // The socket buffers fill up and the writer blocks; the queue stops draining.
+    ASSERT_TRUE(waitUntil([&] { return !core->queuedMessages().empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(core->queuedMessages().empty());
+    const auto started = std::chrono::steady_clock::now();
+    core.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+}
+
+TEST_F(LinkCoreTest, DestructionIsPromptWhileWaitingToRetry) {
+    auto o = options();
+    o.retryMs = 60'000;
+    make(o);
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") == 1; }));
+    const auto started = std::chrono::steady_clock::now();
+    core.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+}

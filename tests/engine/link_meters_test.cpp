@@ -1,0 +1,138 @@
+// Reading the engine's meters block through a connected link.
+
+#include "tests/engine/link_core_fixture.h"
+
+#include <cstdio>
+
+using namespace qv::linktest;
+using qv::MeterBlock;
+
+class MetersTest : public LinkCoreTest {
+protected:
+    void SetUp() override {
+        metersPath = dir.file(qv::link::kMetersFileName);
+        ASSERT_TRUE(server.listen());
+        make(options());
+        core->start();
+        ASSERT_TRUE(waitUntil([&] { return core->isConnected() && server.hasClient(); }));
+    }
+    bool read() { return core->readMeters(&out); }
+
+    std::string metersPath;
+    MeterBlock out{};
+};
+
+TEST_F(MetersTest, NotConnectedOrNoBlockIsFalse) {
+    EXPECT_FALSE(read()); // no file yet
+    {
+        MeterWriter shorter(metersPath, qv::kMeterBlockSize - 1);
+        EXPECT_FALSE(read());
+    }
+    MeterWriter writer(metersPath);
+    ASSERT_TRUE(writer.ok());
+    writer.publish(1);
+    EXPECT_TRUE(read());
+    writer.publish(2);
+    server.close();
+    ASSERT_TRUE(waitUntil([&] { return !core->isConnected(); }));
+    EXPECT_FALSE(read());
+}
+
+TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
+    MeterWriter writer(metersPath);
+    ASSERT_TRUE(writer.ok());
+    writer.publish(7, 3, 0.25f);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 7u);
+    EXPECT_EQ(out.count, 3u);
+    EXPECT_STREQ(out.entries[2].id, "in:2");
+    EXPECT_FLOAT_EQ(out.entries[2].left, 0.25f);
+    EXPECT_FALSE(read()); // same frame: nothing new
+
+    struct Case {
+        const char* name;
+        void (*spoil)(MeterBlock*);
+    };
+    const Case rejected[] = {
+        {"writer never finishes", [](MeterBlock* b) { b->sequence |= 1u; }},
+        {"foreign magic", [](MeterBlock* b) { b->magic = 0x12345678; }},
+        {"other version", [](MeterBlock* b) { b->version = 2; }},
+        {"count over 128", [](MeterBlock* b) { b->count = 129; }},
+    };
+    uint64_t frame = 8;
+    for (const auto& c : rejected) {
+        SCOPED_TRACE(c.name);
+        writer.publish(frame++, 3, 0.75f);
+        c.spoil(writer.block());
+        EXPECT_FALSE(read());
+        // The rejected copy never reaches the caller.
+        EXPECT_EQ(out.frame, 7u);
+        EXPECT_FLOAT_EQ(out.entries[2].left, 0.25f);
+    }
+    writer.publish(frame, 128);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, frame);
+    EXPECT_EQ(out.count, 128u);
+}
+
+// The engine may replace its block (a restart); the old mapping then never changes again. After
+// 1501 ms without a new frame the file is opened afresh.
+TEST_F(MetersTest, StaleBlockIsReopenedAfter1501Ms) {
+    auto old = std::make_unique<MeterWriter>(metersPath);
+    old->publish(1);
+    ASSERT_TRUE(read());
+    std::remove(metersPath.c_str());
+    MeterWriter replacement(metersPath);
+    replacement.publish(50);
+
+    now += 1500;
+    EXPECT_FALSE(read()); // still the old, unchanged block
+    now += 1;
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 50u);
+}
+
+TEST_F(MetersTest, NewConnectionRemapsTheBlock) {
+    auto old = std::make_unique<MeterWriter>(metersPath);
+    old->publish(1);
+    ASSERT_TRUE(read());
+    std::remove(metersPath.c_str());
+    MeterWriter replacement(metersPath);
+    replacement.publish(2);
+    EXPECT_FALSE(read());
+
+    server.dropClient();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 2 && core->isConnected(); }));
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 2u);
+}
+
+// A writer publishing as fast as it can: every accepted snapshot is internally consistent.
+TEST_F(MetersTest, ConcurrentWriterNeverYieldsATornSnapshot) {
+    MeterWriter writer(metersPath);
+    ASSERT_TRUE(writer.ok());
+    writer.publish(1, 128, 1.0f);
+    std::atomic<bool> stop{false};
+    std::thread publisher([&] {
+        // Every 50 µs: far faster than an engine's ~60 frames a second.
+        for (uint64_t frame = 2; !stop; ++frame) {
+            writer.publish(frame, 128, float(frame));
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    int accepted = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (accepted < 200 && std::chrono::steady_clock::now() < deadline) {
+        if (!read())
+            continue;
+        ++accepted;
+        const float level = float(out.frame);
+        for (int i = 0; i < qv::kMeterSlots; ++i) {
+            ASSERT_EQ(out.entries[i].left, level) << "frame " << out.frame << " slot " << i;
+            ASSERT_EQ(out.entries[i].right, level);
+        }
+    }
+    stop = true;
+    publisher.join();
+    EXPECT_EQ(accepted, 200);
+}

@@ -1,0 +1,133 @@
+// The runtime folder rules, and the link's refusal of an unsafe folder.
+
+#include "tests/engine/link_core_fixture.h"
+
+#include <filesystem>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace qv::linktest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets or clears an environment variable for one scope.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old, had_ = true;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~EnvVar() { had_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+using RuntimeDirTest = LinkCoreTest;
+
+TEST_F(RuntimeDirTest, ChoosesTheFolderByPriority) {
+    const std::string xdg = dir.path() + "/xdg";
+    const std::string own = dir.path() + "/own/";
+    ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
+    struct Case {
+        const char* quorvel;
+        const char* xdgValue;
+        std::string expected;
+    };
+    const std::string tmp = "/tmp/quorvel-" + std::to_string(::getuid());
+    const bool tmpExisted = fs::exists(tmp);
+    const Case cases[] = {
+        {own.c_str(), xdg.c_str(), dir.path() + "/own"}, // created, trailing slash dropped
+        {"", xdg.c_str(), xdg},
+        {nullptr, xdg.c_str(), xdg},
+        {nullptr, "", tmp},
+        {nullptr, nullptr, tmp},
+    };
+    for (const auto& c : cases) {
+        EnvVar a("QUORVEL_RUNTIME_DIR", c.quorvel);
+        EnvVar b("XDG_RUNTIME_DIR", c.xdgValue);
+        const auto chosen = qv::link::runtimeDir();
+        EXPECT_EQ(chosen.path, c.expected);
+        EXPECT_TRUE(chosen.ok()) << chosen.error;
+        EXPECT_EQ(modeOf(chosen.path) & 077, 0u) << chosen.path;
+    }
+    if (!tmpExisted)
+        ::rmdir(tmp.c_str());
+}
+
+TEST_F(RuntimeDirTest, RefusesFoldersOthersCouldWriteTo) {
+    const std::string target = dir.path() + "/target";
+    struct Case {
+        const char* name;
+        mode_t mode;
+        uid_t owner;
+    };
+    const Case cases[] = {
+        {"group writable", 0770, ::geteuid()},
+        {"others writable", 0707, ::geteuid()},
+        {"world writable with sticky bit", 01777, ::geteuid()},
+        {"foreign owner", 0700, 65534},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(target);
+        ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
+        if (c.owner != ::geteuid() && ::chown(target.c_str(), c.owner, -1) != 0) {
+            std::cout << "skipped: cannot give the folder away without privileges\n";
+            continue;
+        }
+        EnvVar env("QUORVEL_RUNTIME_DIR", target.c_str());
+        const auto chosen = qv::link::runtimeDir();
+        EXPECT_FALSE(chosen.ok());
+        EXPECT_EQ(chosen.error, "Папка связи с движком «" + target +
+                                    "» небезопасна: она должна принадлежать вам и быть "
+                                    "закрыта для записи другим");
+    }
+}
+
+// The shared /tmp fallback is never followed through a link somebody planted under its name.
+TEST_F(RuntimeDirTest, TmpFallbackRefusesALink) {
+    const std::string tmp = "/tmp/quorvel-" + std::to_string(::getuid());
+    struct stat st {};
+    if (::lstat(tmp.c_str(), &st) == 0)
+        GTEST_SKIP() << tmp << " exists already; not touching it";
+    ASSERT_EQ(::symlink(dir.path().c_str(), tmp.c_str()), 0);
+    EnvVar a("QUORVEL_RUNTIME_DIR", nullptr);
+    EnvVar b("XDG_RUNTIME_DIR", nullptr);
+    const auto chosen = qv::link::runtimeDir();
+    ::unlink(tmp.c_str());
+    EXPECT_FALSE(chosen.ok());
+}
+
+// An unsafe folder is reported as the status and no engine is started into it.
+TEST_F(RuntimeDirTest, LinkReportsAnUnsafeFolderAndStartsNothing) {
+    ASSERT_TRUE(server.listen());
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    auto o = options();
+    o.autoStart = true;
+    o.interfaceDir = QV_FAKE_ENGINE_DIR;
+    make(o);
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return statuses().size() >= 2; }));
+    core.reset();
+    EXPECT_EQ(count("connected"), 0);
+    for (const auto& status : statuses())
+        EXPECT_EQ(status, "Папка связи с движком «" + dir.path() +
+                              "» небезопасна: она должна принадлежать вам и быть закрыта для "
+                              "записи другим");
+    ::chmod(dir.path().c_str(), 0700);
+}

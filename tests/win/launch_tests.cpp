@@ -1,0 +1,159 @@
+// Finding and starting the engine on Windows, in folders whose names need UTF-16 and quoting, with
+// a stand-in engine program that records how it was started.
+
+#include "tests/win/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace qv::wintest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFakeEngine = programFolder() / L"qv_fake_engine.exe";
+constexpr wchar_t kEngineName[] = L"quorvel-engine.exe";
+
+// <root>\app holds the interface, <root>\bin may hold the engine. The name has a space and
+// Cyrillic letters on purpose.
+struct Install {
+    ScratchFolder root{L"qv Движок"};
+    fs::path app = root.path() / L"app";
+    fs::path bin = root.path() / L"bin";
+    Install() {
+        fs::create_directories(app);
+        fs::create_directories(bin);
+    }
+    std::string appDir() const { return narrow(app.wstring()); }
+};
+
+void writeFile(const fs::path& path, const std::string& content) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << narrow(path.wstring());
+    DWORD written = 0;
+    WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string readFile(const fs::path& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string content;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        content.append(buffer, got);
+    CloseHandle(file);
+    return content;
+}
+
+TEST(WinEngineLookup, PrefersTheInterfaceFolderThenBinAndReturnsACleanNativePath) {
+    struct Case {
+        const char* what;
+        bool inApp, inBin, folderInApp;
+        const wchar_t* expected; // the folder under the root, or none
+    };
+    const Case cases[] = {
+        {"next to the interface", true, false, false, L"app"},
+        {"in ../bin", false, true, false, L"bin"},
+        {"both: the interface folder wins", true, true, false, L"app"},
+        {"neither", false, false, false, nullptr},
+        {"a folder of that name is no engine", false, true, true, L"bin"},
+    };
+    for (const Case& c : cases) {
+        Install install;
+        if (c.inApp)
+            writeFile(install.app / kEngineName, "");
+        if (c.folderInApp)
+            fs::create_directories(install.app / kEngineName);
+        if (c.inBin)
+            writeFile(install.bin / kEngineName, "");
+        const std::string expected =
+            c.expected ? narrow((install.root.path() / c.expected / kEngineName).wstring()) : "";
+        // Qt hands the folder over with forward slashes; a trailing one must not matter.
+        std::string qtStyle = narrow(install.app.generic_wstring()) + "/";
+        EXPECT_EQ(link::os::findEngineExecutable(install.appDir()), expected) << c.what;
+        EXPECT_EQ(link::os::findEngineExecutable(qtStyle), expected) << c.what << " (/)";
+    }
+    EXPECT_EQ(link::os::findEngineExecutable(""), "");
+}
+
+TEST(WinEngineLaunch, StartsTheEngineInItsFolderWithTheQuotedPathAlone) {
+    Install install;
+    ASSERT_TRUE(fs::copy_file(kFakeEngine, install.bin / kEngineName));
+    const std::string path = link::os::findEngineExecutable(install.appDir());
+    ASSERT_EQ(path, narrow((install.bin / kEngineName).wstring()));
+
+    EXPECT_EQ(link::os::startEngineProcess(path), 0);
+    const fs::path record = install.bin / L"launches.txt";
+    ASSERT_TRUE(eventually([&] { return !readFile(record).empty(); }));
+    EXPECT_EQ(readFile(record), "\"" + path + "\"\t" + narrow(install.bin.wstring()) + "\n");
+}
+
+TEST(WinEngineLaunch, ReportsAMissingOrUnstartableEngine) {
+    Install install;
+    Probe probe;
+    link::LinkOptions options;
+    options.interfaceDir = install.appDir();
+    link::LinkCore core(options, probe.callbacks());
+
+    core.startEngine();
+    ASSERT_EQ(probe.statuses.size(), 1u);
+    EXPECT_EQ(probe.statuses[0],
+              "Движок QUORVEL не найден рядом с интерфейсом (quorvel-engine.exe)");
+
+    // Found, but not a program: the status carries the system's code.
+    writeFile(install.bin / kEngineName, "not a program");
+    core.startEngine();
+    ASSERT_EQ(probe.statuses.size(), 2u);
+    const std::string prefix = "Не удалось запустить движок (код ";
+    const std::string& status = probe.statuses[1];
+    ASSERT_EQ(status.rfind(prefix, 0), 0u) << status;
+    const std::string code = status.substr(prefix.size(), status.size() - prefix.size() - 1);
+    EXPECT_EQ(status.back(), ')');
+    EXPECT_FALSE(code.empty());
+    EXPECT_TRUE(std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        << status;
+    EXPECT_NE(code, "0");
+}
+
+TEST(WinEngineLaunch, StartsAMissingEngineOnceAndConnectsToIt) {
+    Install install;
+    ASSERT_TRUE(fs::copy_file(kFakeEngine, install.bin / kEngineName));
+    writeFile(install.bin / L"serve", "");
+
+    Probe probe;
+    link::LinkOptions options;
+    options.autoStart = true;
+    options.interfaceDir = install.appDir();
+    options.retryMs = 50;
+    auto core = std::make_unique<link::LinkCore>(options, probe.callbacks());
+    core->start();
+    // The test thread is the interface's GUI thread: it answers each launch check.
+    int answered = 0;
+    ASSERT_TRUE(eventually(
+        [&] {
+            int asked = 0;
+            probe.inspect([&](const Probe& p) { asked = p.launchChecks; });
+            for (; answered < asked; ++answered)
+                core->checkLaunch();
+            return core->isConnected();
+        },
+        10000));
+    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.messages.size() == 1; }));
+    EXPECT_EQ(probe.messages[0], R"({"event":"hello"})");
+    EXPECT_GT(answered, 0);
+    core.reset(); // the stand-in engine ends when its client leaves
+
+    EXPECT_EQ(std::count(probe.statuses.begin(), probe.statuses.end(), link::kStatusStarting), 1);
+    const std::string launches = readFile(install.bin / L"launches.txt");
+    EXPECT_EQ(std::count(launches.begin(), launches.end(), '\n'), 1) << launches;
+}
+
+} // namespace
+} // namespace qv::wintest

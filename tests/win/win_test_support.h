@@ -1,0 +1,111 @@
+#pragma once
+// Shared pieces of the Windows link tests: a recorder for the core's callbacks, a stand-in engine
+// end of the named pipe, helper processes and scratch folders.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "engine/link_core.h"
+
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv::wintest {
+
+inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\QUORVEL.Engine";
+
+std::wstring widen(const std::string& utf8);
+std::string narrow(const std::wstring& text);
+// The folder of the running test program (helper programs are built next to it).
+std::filesystem::path programFolder();
+
+// Records what LinkCore reports; the test thread plays the interface's GUI thread.
+class Probe {
+public:
+    link::LinkCallbacks callbacks();
+    // Waits until `done` (called under the lock) holds; false after `ms` milliseconds.
+    bool waitFor(const std::function<bool(const Probe&)>& done, int ms = 5000);
+    // Runs `look` under the lock, for reading the record while the link still runs.
+    void inspect(const std::function<void(const Probe&)>& look);
+
+    int connected = 0;
+    int launchChecks = 0;
+    std::vector<std::string> messages;
+    std::vector<std::string> statuses;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+};
+
+// The engine's end of the pipe: message mode, overlapped, at most `instances` instances.
+class PipeServer {
+public:
+    explicit PipeServer(DWORD instances = 1);
+    ~PipeServer();
+    PipeServer(const PipeServer&) = delete;
+    PipeServer& operator=(const PipeServer&) = delete;
+
+    bool valid() const { return pipe_ != INVALID_HANDLE_VALUE; }
+    // Waits for a client on the current instance.
+    bool accept(int ms = 5000);
+    // Writes one message; waits up to `ms` for the client to take it.
+    bool send(const std::string& message, int ms = 5000);
+    // Reads one whole message.
+    std::optional<std::string> receive(int ms = 5000);
+    // True when the client has closed its end within `ms`.
+    bool clientGone(int ms = 5000);
+    // Drops the client, as an engine that goes away does; the instance listens again after
+    // accept().
+    void disconnect();
+
+private:
+    bool finish(OVERLAPPED& ov, DWORD* transferred, int ms);
+
+    HANDLE pipe_ = INVALID_HANDLE_VALUE;
+    HANDLE event_ = nullptr;
+};
+
+// A program started with its standard input and output connected to the test.
+class HelperProcess {
+public:
+    HelperProcess(const std::filesystem::path& program, const std::wstring& arguments);
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    bool running() const { return process_ != nullptr; }
+    // Sends one line and returns the helper's one-line answer ("" when it did not answer).
+    std::string command(const std::string& line);
+    // Closes the helper's input (which ends it) and waits for it to exit.
+    bool finish(int ms = 5000);
+
+private:
+    HANDLE process_ = nullptr;
+    HANDLE input_ = nullptr;
+    HANDLE output_ = nullptr;
+};
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& name);
+    ~ScratchFolder();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Polls `done` every 10 ms for at most `ms` milliseconds.
+bool eventually(const std::function<bool()>& done, int ms = 5000);
+
+} // namespace qv::wintest
