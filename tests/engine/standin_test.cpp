@@ -1,0 +1,352 @@
+// The stand-in engine process end to end: its socket, its meters file, its life cycle and its
+// saved document, driven by a raw client in a private runtime folder.
+
+#include "standin_support.h"
+
+#include "config/mixer_config.h"
+#include "engine/meter_block.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qv::test {
+namespace {
+
+using nlohmann::json;
+
+json ping(int reqId) {
+    return json{{"cmd", "ping"}, {"reqId", reqId}};
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A listening or stale socket at `path`, made by the test itself.
+int bindSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+class StandInTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(dir.path().empty()); }
+    // Sanitizer reports of the engine process land in its error output.
+    void TearDown() override {
+        const std::string output = engine.errorOutput();
+        EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+        EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
+    }
+
+    // Starts the engine and connects a client to it.
+    RawClient startAndConnect(const std::vector<std::string>& args = {}) {
+        EXPECT_TRUE(engine.start(dir.path(), args));
+        RawClient client;
+        EXPECT_TRUE(client.connect(engineSocket(dir))) << engine.errorOutput();
+        return client;
+    }
+
+    TempDir dir;
+    EngineProcess engine;
+};
+
+TEST_F(StandInTest, AnswersRequestsAndPushesEventsAfterSubscribe) {
+    RawClient client = startAndConnect();
+    client.send(ping(1));
+    auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(*reply, (json{{"ok", true}, {"version", "demo"}, {"pid", 0}, {"reqId", 1}}));
+
+    client.send({{"cmd", "getConfig"}, {"reqId", 2}});
+    reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["config"]["sources"].size(), 8u);
+
+    client.send({{"cmd", "subscribe"}, {"on", true}, {"reqId", 3}});
+    client.send({{"cmd", "setSource"}, {"id", "app:chrome.exe"}, {"gainDb", -5}, {"reqId", 4}});
+    json m;
+    ASSERT_EQ(client.read(m), RawClient::Read::Message);
+    EXPECT_EQ(m["reqId"], 3);
+    // The state event may come at any moment; the config event must precede the reply.
+    std::vector<std::string> seen;
+    bool stateSeen = false;
+    while (client.read(m, 1500ms) == RawClient::Read::Message) {
+        if (m.value("event", "") == "state") {
+            stateSeen = true;
+            EXPECT_TRUE(m["state"]["uptimeSec"].is_number());
+        } else {
+            seen.push_back(m.contains("event") ? m["event"].get<std::string>() : "reply");
+        }
+        if (stateSeen && seen.size() == 2)
+            break;
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"config", "reply"}));
+    EXPECT_TRUE(stateSeen) << "no state event within the period";
+}
+
+class EndingTest : public StandInTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EndingTest, RepliesThenEndsAndCleansUp) {
+    RawClient client = startAndConnect();
+    client.send({{"cmd", GetParam()}, {"reqId", 11}});
+    const auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
+    EXPECT_EQ(engine.waitExit(3000ms), 0);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, EndingTest, ::testing::Values("quit", "shutdown"));
+
+class SignalTest : public StandInTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SignalTest, EndsCleanly) {
+    RawClient client = startAndConnect();
+    ASSERT_TRUE(client.send(ping(1)) && client.reply());
+    engine.signal(GetParam());
+    EXPECT_EQ(engine.waitExit(3000ms), 0);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalTest, ::testing::Values(SIGTERM, SIGINT));
+
+TEST_F(StandInTest, SecondEngineRefusesToStart) {
+    RawClient client = startAndConnect();
+    EngineProcess second;
+    ASSERT_TRUE(second.start(dir.path()));
+    EXPECT_EQ(second.waitExit(3000ms), 1);
+    EXPECT_FALSE(second.errorOutput().empty());
+    // The first one is unharmed.
+    ASSERT_TRUE(client.send(ping(2)));
+    EXPECT_TRUE(client.reply());
+    EXPECT_TRUE(std::filesystem::exists(engineSocket(dir)));
+}
+
+TEST_F(StandInTest, AnotherProgramAnsweringOnTheSocketIsLeftAlone) {
+    const int listener = bindSocket(engineSocket(dir));
+    ASSERT_GE(listener, 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_TRUE(engine.start(dir.path()));
+    EXPECT_EQ(engine.waitExit(3000ms), 1);
+    EXPECT_TRUE(std::filesystem::exists(engineSocket(dir)));
+    ::close(listener);
+}
+
+TEST_F(StandInTest, StaleSocketIsReplaced) {
+    const int stale = bindSocket(engineSocket(dir));
+    ASSERT_GE(stale, 0);
+    ::close(stale); // the file stays, nobody listens
+    RawClient client = startAndConnect();
+    ASSERT_TRUE(client.send(ping(3)));
+    const auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["reqId"], 3);
+}
+
+TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool expectClosed;
+    };
+    const Case cases[] = {
+        {"length 0", frameHeader(0) + "{}", true},
+        {"length over the limit", frameHeader(64u * 1024u * 1024u + 1u), true},
+        {"cut frame", frameHeader(100) + R"({"cmd":"ping")", false},
+        {"not objects",
+         frameHeader(5) + "[1,2]" + frameHeader(3) + "\"x\"" + frameHeader(8) + "not json", false},
+    };
+    ASSERT_TRUE(engine.start(dir.path()));
+    int reqId = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawClient hostile;
+        ASSERT_TRUE(hostile.connect(engineSocket(dir)));
+        ASSERT_TRUE(hostile.sendRaw(c.bytes));
+        json m;
+        if (c.expectClosed) {
+            EXPECT_EQ(hostile.read(m), RawClient::Read::Closed);
+        } else if (std::string_view(c.name) == "not objects") {
+            // Ignored without a reply: the next answer on this connection is the ping's.
+            ASSERT_TRUE(hostile.send(ping(++reqId)));
+            const auto reply = hostile.reply();
+            ASSERT_TRUE(reply);
+            EXPECT_EQ((*reply)["reqId"], reqId);
+        }
+        hostile.close();
+
+        RawClient next;
+        ASSERT_TRUE(next.connect(engineSocket(dir)));
+        ASSERT_TRUE(next.send(ping(++reqId)));
+        const auto reply = next.reply();
+        ASSERT_TRUE(reply);
+        EXPECT_EQ((*reply)["reqId"], reqId);
+    }
+}
+
+TEST_F(StandInTest, ClientThatNeverReadsIsDropped) {
+    RawClient hostile = startAndConnect();
+    // Each reply carries the request's id back: 1 MiB per reply, far more than the engine holds
+    // for a client.
+    const std::string request = json{{"cmd", "ping"}, {"reqId", std::string(1 << 20, 'x')}}.dump();
+    int sent = 0;
+    while (sent < 40 && hostile.sendFrame(request))
+        ++sent;
+    EXPECT_GT(sent, 10);
+
+    RawClient next;
+    ASSERT_TRUE(next.connect(engineSocket(dir)));
+    ASSERT_TRUE(next.send(ping(1)));
+    EXPECT_TRUE(next.reply(10000ms)) << engine.errorOutput();
+
+    // What was already in the socket can still be read, then the connection ends.
+    json m;
+    RawClient::Read r;
+    int read = 0;
+    while ((r = hostile.read(m, 3000ms)) == RawClient::Read::Message)
+        ++read;
+    EXPECT_EQ(r, RawClient::Read::Closed);
+    EXPECT_LT(read, sent);
+}
+
+// One consistent snapshot copied under the sequence protocol.
+bool readSnapshot(const MeterBlock* shared, MeterBlock& out, uint32_t& sequence) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const uint32_t before = __atomic_load_n(&shared->sequence, __ATOMIC_ACQUIRE);
+        if (before & 1u)
+            continue;
+        std::memcpy(&out, shared, sizeof out);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (__atomic_load_n(&shared->sequence, __ATOMIC_RELAXED) == before) {
+            sequence = before;
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(StandInTest, MetersFileIsPublishedWithTheSequenceProtocol) {
+    RawClient client = startAndConnect();
+    struct stat st {};
+    ASSERT_EQ(::stat(metersFile(dir).c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(kMeterBlockSize));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    const int fd = ::open(metersFile(dir).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    void* view = ::mmap(nullptr, kMeterBlockSize, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    ASSERT_NE(view, MAP_FAILED);
+    const auto* shared = static_cast<const MeterBlock*>(view);
+
+    auto snapshot = std::make_unique<MeterBlock>();
+    uint32_t first = 0, second = 0;
+    ASSERT_TRUE(readSnapshot(shared, *snapshot, first));
+    const uint64_t firstFrame = snapshot->frame;
+    EXPECT_EQ(snapshot->magic, kMeterMagic);
+    EXPECT_EQ(snapshot->count, 12u);
+    EXPECT_STREQ(snapshot->entries[0].id, "in:demo-mic");
+    // Every published frame moved the sequence by two.
+    EXPECT_EQ(first, 2 * firstFrame);
+
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(readSnapshot(shared, *snapshot, second));
+    EXPECT_GT(snapshot->frame, firstFrame + 2);
+    EXPECT_EQ(second, 2 * snapshot->frame);
+    ::munmap(view, kMeterBlockSize);
+}
+
+TEST_F(StandInTest, ConfigIsSavedAfterEveryChangeAndReloaded) {
+    TempDir folder;
+    const std::string path = folder.file("config.json");
+    {
+        RawClient client = startAndConnect({"--config", path});
+        client.send({{"cmd", "getState"}, {"reqId", 1}});
+        const auto state = client.reply();
+        ASSERT_TRUE(state);
+        EXPECT_EQ((*state)["state"]["configPath"], path);
+        EXPECT_FALSE(std::filesystem::exists(path)); // nothing changed yet
+
+        client.send({{"cmd", "setSource"}, {"id", "app:chrome.exe"}, {"gainDb", -5}, {"reqId", 2}});
+        ASSERT_TRUE(client.reply());
+        MixerConfig saved;
+        std::string error;
+        ASSERT_TRUE(parseConfig(readFile(path), saved, error)) << error;
+        ASSERT_NE(saved.findSource("app:chrome.exe"), nullptr);
+        EXPECT_EQ(saved.findSource("app:chrome.exe")->gainDb, -5);
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"config.json"});
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0077, 0u);
+
+        client.send({{"cmd", "quit"}, {"reqId", 3}});
+        ASSERT_TRUE(client.reply());
+        ASSERT_EQ(engine.waitExit(3000ms), 0);
+    }
+    RawClient client = startAndConnect({"--config", path});
+    client.send({{"cmd", "getConfig"}, {"reqId", 1}});
+    const auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    bool found = false;
+    for (const json& s : (*reply)["config"]["sources"]) {
+        if (s["id"] == "app:chrome.exe") {
+            found = true;
+            EXPECT_EQ(s["gainDb"], -5.0);
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST_F(StandInTest, UnreadableConfigIsKeptAsideAndTheDemoDocumentServed) {
+    TempDir folder;
+    const std::string path = folder.file("config.json");
+    std::ofstream(path) << "{broken";
+    RawClient client = startAndConnect({"--config", path});
+    client.send({{"cmd", "getConfig"}, {"reqId", 1}});
+    const auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["config"]["sources"].size(), 8u);
+    EXPECT_EQ(readFile(path + ".bad"), "{broken");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(StandInTest, DemoOptionsShapeTheWorld) {
+    RawClient client = startAndConnect({"--demo-not-default", "--demo-no-driver"});
+    client.send({{"cmd", "listEndpoints"}, {"reqId", 1}});
+    const auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["endpoints"].size(), 12u);
+    client.send({{"cmd", "assignWindowsDefaults"}, {"reqId", 2}});
+    const auto refused = client.reply();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ((*refused)["error"], "драйвер QUORVEL не установлен");
+}
+
+TEST_F(StandInTest, UnknownOptionIsAUsageError) {
+    ASSERT_TRUE(engine.start(dir.path(), {"--bogus"}));
+    EXPECT_EQ(engine.waitExit(3000ms), 2);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+}
+
+} // namespace
+} // namespace qv::test
