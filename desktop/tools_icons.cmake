@@ -1,0 +1,23 @@
+# Window placement and decoration, and the two QML image providers.
+target_sources(qvdesktop PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/window_tools.h
+    ${CMAKE_CURRENT_LIST_DIR}/window_tools.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_decor.h
+    ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.h
+    ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/line_icon_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app_icon_provider.h
+    ${CMAKE_CURRENT_LIST_DIR}/app_icon_provider.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app_icon_source.h)
+if(WIN32)
+    target_sources(qvdesktop PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/window_decor_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/app_icon_win.cpp)
+    target_link_libraries(qvdesktop PRIVATE dwmapi shell32)
+else()
+    target_sources(qvdesktop PRIVATE
+        ${CMAKE_CURRENT_LIST_DIR}/window_decor_posix.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/app_icon_posix.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/desktop_entries.h
+        ${CMAKE_CURRENT_LIST_DIR}/desktop_entries.cpp)
+endif()

@@ -1,0 +1,360 @@
+// HotkeyService's state machine fed through a scripted input source: triggers, captures,
+// binding changes and key descriptions.
+
+#include "desktop/hotkey_service.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using qv::ui::HotkeyInput;
+using qv::ui::HotkeyKey;
+using qv::ui::HotkeyService;
+using qv::ui::HotkeySource;
+
+namespace {
+
+// Plays the system's input; names keys from the tables the test fills in.
+class ScriptedSource final : public HotkeySource {
+public:
+    bool start(HotkeyInput& input) override {
+        input_ = &input;
+        return true;
+    }
+    QString keyName(const HotkeyKey& key) const override { return keyNames.value(key.scanCode); }
+    QString virtualKeyName(int virtualKey) const override { return layoutNames.value(virtualKey); }
+
+    // Events written as "+162 +77 -77 -162" (virtual keys down and up) and "+m4 -m4" (mouse
+    // buttons); a key's scan code is its virtual key.
+    void play(const QString& script) {
+        const QStringList steps = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& step : steps) {
+            const bool pressed = step.startsWith(QLatin1Char('+'));
+            if (step.at(1) == QLatin1Char('m')) {
+                input_->mouseEvent(step.mid(2).toInt(), pressed);
+            } else {
+                const int code = step.mid(1).toInt();
+                input_->keyEvent(HotkeyKey{code, pressed, uint32_t(code), false});
+            }
+        }
+    }
+
+    QHash<uint32_t, QString> keyNames;
+    QHash<int, QString> layoutNames;
+
+private:
+    HotkeyInput* input_ = nullptr;
+};
+
+// A service on a scripted source, with its signals written down as text.
+struct Rig {
+    Rig() {
+        auto owned = std::make_unique<ScriptedSource>();
+        source = owned.get();
+        service = std::make_unique<HotkeyService>(std::move(owned));
+        QObject::connect(
+            service.get(), &HotkeyService::triggered, [this](const QString& action, bool pressed) {
+                triggers << action + (pressed ? QStringLiteral(":down") : QStringLiteral(":up"));
+            });
+        QObject::connect(service.get(), &HotkeyService::captured,
+                         [this](const QString& action, const QString& spec) {
+                             captures << action + QLatin1Char('=') + spec;
+                         });
+    }
+
+    ScriptedSource* source = nullptr;
+    std::unique_ptr<HotkeyService> service;
+    QStringList triggers;
+    QStringList captures;
+};
+
+QVariantMap bindings(const QStringList& pairs) {
+    QVariantMap map;
+    for (const QString& pair : pairs) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        map.insert(pair.left(eq), pair.mid(eq + 1));
+    }
+    return map;
+}
+
+} // namespace
+
+class HotkeyServiceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void triggers_data();
+    void triggers();
+    void bindingsChangedWhileHeld();
+    void capture_data();
+    void capture();
+    void captureSuppressesPressesButNotReleases();
+    void captureRestartAndCancel();
+    void describe_data();
+    void describe();
+    void learnedNamesFollowTheNormalisedKey();
+    void unavailableOnTheOffscreenPlatform();
+};
+
+void HotkeyServiceTest::triggers_data() {
+    QTest::addColumn<QStringList>("bound");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList mute{QStringLiteral("micMute=ctrl+vk77")};
+    QTest::newRow("auto-repeat fires once") << QStringList{"voice=vk120"} << "+120 +120 +120 -120"
+                                            << QStringList{"voice:down", "voice:up"};
+    QTest::newRow("unbound key") << QStringList{"voice=vk120"} << "+121 -121" << QStringList{};
+    QTest::newRow("combination") << mute << "+162 +77 -77 -162"
+                                 << QStringList{"micMute:down", "micMute:up"};
+    QTest::newRow("generic and right-hand Ctrl")
+        << mute << "+17 +77 -77 -17 +163 +77 -77 -163"
+        << QStringList{"micMute:down", "micMute:up", "micMute:down", "micMute:up"};
+    QTest::newRow("extra modifier held") << mute << "+162 +160 +77 -77 -160 -162" << QStringList{};
+    QTest::newRow("key without its modifier") << mute << "+77 -77" << QStringList{};
+    QTest::newRow("modifier released first, ends with the key")
+        << mute << "+162 +77 -162 -77" << QStringList{"micMute:down", "micMute:up"};
+    QTest::newRow("modifier pressed after the key") << mute << "+77 +162 -162 -77" << QStringList{};
+    QTest::newRow("modifier order of a binding")
+        << QStringList{"voice=ctrl+alt+shift+win+vk65"} << "+92 +161 +165 +163 +65 -65"
+        << QStringList{"voice:down", "voice:up"};
+    QTest::newRow("lone Ctrl, either side")
+        << QStringList{"pushToTalk=vk17"} << "+162 -162 +163 -163"
+        << QStringList{"pushToTalk:down", "pushToTalk:up", "pushToTalk:down", "pushToTalk:up"};
+    QTest::newRow("lone Ctrl after Alt")
+        << QStringList{"pushToTalk=vk17"} << "+164 +162 -162 -164" << QStringList{};
+    QTest::newRow("lone Ctrl held through a combination")
+        << QStringList{"pushToTalk=vk17", "micMute=ctrl+vk77"} << "+162 +77 -77 -162"
+        << QStringList{"pushToTalk:down", "micMute:down", "micMute:up", "pushToTalk:up"};
+    QTest::newRow("lone modifier repeat") << QStringList{"showWindow=vk91"} << "+91 +91 +92 -91"
+                                          << QStringList{"showWindow:down", "showWindow:up"};
+    QTest::newRow("keys released in another order")
+        << QStringList{"voice=vk120", "showWindow=vk121"} << "+120 +121 -120 -121"
+        << QStringList{"voice:down", "showWindow:down", "voice:up", "showWindow:up"};
+    QTest::newRow("mouse with modifier, modifier released first")
+        << QStringList{"pushToTalk=shift+mouse4"} << "+160 +m4 -160 -m4"
+        << QStringList{"pushToTalk:down", "pushToTalk:up"};
+    QTest::newRow("mouse repeat and stray release")
+        << QStringList{"pushToTalk=mouse5"} << "-m5 +m5 +m5 -m5 -m5"
+        << QStringList{"pushToTalk:down", "pushToTalk:up"};
+    QTest::newRow("same spec twice: the later action wins")
+        << QStringList{"micMute=vk65", "voice=vk65"} << "+65 -65"
+        << QStringList{"voice:down", "voice:up"};
+    QTest::newRow("empty spec binds nothing") << QStringList{"micMute=", "voice=vk65"} << "+65 -65"
+                                              << QStringList{"voice:down", "voice:up"};
+}
+
+void HotkeyServiceTest::triggers() {
+    QFETCH(QStringList, bound);
+    QFETCH(QString, events);
+    QFETCH(QStringList, expected);
+    Rig rig;
+    rig.service->setBindings(bindings(bound));
+    rig.source->play(events);
+    QCOMPARE(rig.triggers, expected);
+}
+
+void HotkeyServiceTest::bindingsChangedWhileHeld() {
+    Rig rig;
+    rig.service->setBindings(bindings({"pushToTalk=vk120"}));
+    rig.source->play("+120");
+    // The settings change under a held push-to-talk key: its release must still close the mic.
+    rig.service->setBindings(bindings({"voice=vk120"}));
+    rig.source->play("-120 +120 -120");
+    rig.service->setBindings({});
+    rig.source->play("+120 -120");
+    QCOMPARE(rig.triggers,
+             (QStringList{"pushToTalk:down", "pushToTalk:up", "voice:down", "voice:up"}));
+
+    // A binding that appears while its key is held does not fire until the next press.
+    rig.triggers.clear();
+    rig.source->play("+121");
+    rig.service->setBindings(bindings({"showWindow=vk121"}));
+    rig.source->play("-121 +121 -121");
+    QCOMPARE(rig.triggers, (QStringList{"showWindow:down", "showWindow:up"}));
+}
+
+void HotkeyServiceTest::capture_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("during");
+    QTest::addColumn<QString>("result"); // empty: no captured signal
+    QTest::addColumn<bool>("ended");
+
+    QTest::newRow("combination") << ""
+                                 << "+162 +77"
+                                 << "ctrl+vk77" << true;
+    QTest::newRow("plain key") << ""
+                               << "+120"
+                               << "vk120" << true;
+    QTest::newRow("lone Ctrl on release") << ""
+                                          << "+162 -162"
+                                          << "vk17" << true;
+    QTest::newRow("lone right Ctrl") << ""
+                                     << "+163 -163"
+                                     << "vk17" << true;
+    QTest::newRow("lone right Win") << ""
+                                    << "+92 -92"
+                                    << "vk91" << true;
+    QTest::newRow("two modifiers give nothing") << ""
+                                                << "+162 +164 -164 -162"
+                                                << "" << false;
+    QTest::newRow("then a lone Shift") << ""
+                                       << "+162 +164 -164 -162 +161 -161"
+                                       << "vk16" << true;
+    QTest::newRow("modifier still down") << ""
+                                         << "+162"
+                                         << "" << false;
+    QTest::newRow("Esc cancels") << ""
+                                 << "+27"
+                                 << "" << true;
+    QTest::newRow("Esc with a modifier cancels") << ""
+                                                 << "+162 +27"
+                                                 << "" << true;
+    QTest::newRow("middle button") << ""
+                                   << "+m3"
+                                   << "mouse3" << true;
+    QTest::newRow("side button with Shift") << ""
+                                            << "+160 +m5"
+                                            << "shift+mouse5" << true;
+    QTest::newRow("repeat of a key held before") << "+65"
+                                                 << "+65 +66"
+                                                 << "vk66" << true;
+    QTest::newRow("release of a key held before") << "+65"
+                                                  << "-65"
+                                                  << "" << false;
+}
+
+void HotkeyServiceTest::capture() {
+    QFETCH(QString, before);
+    QFETCH(QString, during);
+    QFETCH(QString, result);
+    QFETCH(bool, ended);
+    Rig rig;
+    rig.source->play(before);
+    QSignalSpy changed(rig.service.get(), &HotkeyService::capturingChanged);
+    rig.service->capture(QStringLiteral("voice"));
+    QCOMPARE(rig.service->capturing(), QStringLiteral("voice"));
+    rig.source->play(during);
+
+    QCOMPARE(rig.captures, result.isEmpty() ? QStringList{} : QStringList{"voice=" + result});
+    QCOMPARE(rig.service->capturing().isEmpty(), ended);
+    QCOMPARE(changed.count(), ended ? 2 : 1);
+}
+
+void HotkeyServiceTest::captureSuppressesPressesButNotReleases() {
+    Rig rig;
+    rig.service->setBindings(bindings({"voice=vk120", "pushToTalk=vk17"}));
+    rig.source->play("+120");
+    rig.service->capture(QStringLiteral("micMute"));
+    // The lone Ctrl binding must not fire during the capture; the held trigger still ends.
+    rig.source->play("+162 -162 -120");
+    QCOMPARE(rig.captures, (QStringList{"micMute=vk17"}));
+    QCOMPARE(rig.triggers, (QStringList{"voice:down", "voice:up"}));
+
+    // The key that ended a capture fires nothing on its way up, and the capture is over: the
+    // next Ctrl press is a binding again.
+    rig.triggers.clear();
+    rig.service->capture(QStringLiteral("micMute"));
+    rig.source->play("+120 -120 +162 -162");
+    QCOMPARE(rig.captures, (QStringList{"micMute=vk17", "micMute=vk120"}));
+    QCOMPARE(rig.triggers, (QStringList{"pushToTalk:down", "pushToTalk:up"}));
+}
+
+void HotkeyServiceTest::captureRestartAndCancel() {
+    Rig rig;
+    QSignalSpy changed(rig.service.get(), &HotkeyService::capturingChanged);
+    rig.service->cancelCapture();
+    QCOMPARE(changed.count(), 0);
+
+    rig.service->capture(QStringLiteral("voice"));
+    rig.service->capture(QStringLiteral("showWindow"));
+    rig.source->play("+162 +77");
+    QCOMPARE(rig.captures, (QStringList{"showWindow=ctrl+vk77"}));
+    QCOMPARE(changed.count(), 3);
+
+    // Ctrl is still held: a new capture ends on its release only when nothing else went down.
+    rig.source->play("-77");
+    rig.service->capture(QStringLiteral("voice"));
+    rig.service->cancelCapture();
+    QCOMPARE(rig.service->capturing(), QString());
+    QCOMPARE(changed.count(), 5);
+    rig.source->play("-162");
+    QCOMPARE(rig.captures.size(), 1);
+}
+
+void HotkeyServiceTest::describe_data() {
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("learned names") << "ctrl+alt+vk77"
+                                   << "Ctrl + Alt + M";
+    QTest::newRow("layout name") << "shift+vk32"
+                                 << "Shift + Space";
+    QTest::newRow("all modifiers") << "ctrl+alt+shift+win+vk90"
+                                   << "Ctrl + Alt + Shift + Win + Z";
+    QTest::newRow("F9 fallback") << "vk120"
+                                 << "F9";
+    QTest::newRow("F24") << "vk135"
+                         << "F24";
+    QTest::newRow("digit") << "vk48"
+                           << "0";
+    QTest::newRow("lone modifiers") << "vk16+vk17+vk18"
+                                    << "Shift + Ctrl + Alt";
+    QTest::newRow("Caps Lock") << "vk20"
+                               << "Caps Lock";
+    QTest::newRow("unnamed Win") << "vk91"
+                                 << "Клавиша 91";
+    QTest::newRow("unknown code") << "vk136"
+                                  << "Клавиша 136";
+    QTest::newRow("wheel") << "mouse3"
+                           << "Колесо мыши";
+    QTest::newRow("side button") << "shift+mouse5"
+                                 << "Shift + Мышь 5";
+    QTest::newRow("empty parts skipped") << "+ctrl++vk65+"
+                                         << "Ctrl + A";
+    QTest::newRow("unknown parts left out") << "super+vk65+vkX+vk-1"
+                                            << "A";
+}
+
+void HotkeyServiceTest::describe() {
+    QFETCH(QString, spec);
+    QFETCH(QString, expected);
+    Rig rig;
+    rig.source->keyNames.insert(77, QStringLiteral("M"));
+    rig.source->layoutNames.insert(32, QStringLiteral("Space"));
+    rig.source->play("+77 -77"); // learns "M"
+    rig.source->keyNames.clear();
+    QCOMPARE(rig.service->describe(spec), expected);
+}
+
+void HotkeyServiceTest::learnedNamesFollowTheNormalisedKey() {
+    Rig rig;
+    // Without a learned name, the layout's name of the code; without that, the fixed name.
+    QCOMPARE(rig.service->describe("vk17"), QStringLiteral("Ctrl"));
+    rig.source->layoutNames.insert(17, QStringLiteral("Ctrl (layout)"));
+    QCOMPARE(rig.service->describe("vk17"), QStringLiteral("Ctrl (layout)"));
+    // A right-hand key teaches the name of the merged token, and the first name stays.
+    rig.source->keyNames.insert(163, QStringLiteral("Right Ctrl"));
+    rig.source->keyNames.insert(162, QStringLiteral("Left Ctrl"));
+    rig.source->play("+163 -163 +162 -162");
+    QCOMPARE(rig.service->describe("ctrl+vk17"), QStringLiteral("Ctrl + Right Ctrl"));
+}
+
+void HotkeyServiceTest::unavailableOnTheOffscreenPlatform() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    HotkeyService service;
+    QVERIFY(!service.available());
+    QSignalSpy captured(&service, &HotkeyService::captured);
+    service.capture(QStringLiteral("micMute"));
+    QCoreApplication::processEvents();
+    QCOMPARE(service.capturing(), QStringLiteral("micMute"));
+    QCOMPARE(captured.count(), 0);
+    QCOMPARE(service.describe("ctrl+vk120"), QStringLiteral("Ctrl + F9"));
+}
+
+QTEST_MAIN(HotkeyServiceTest)
+#include "tst_hotkey_service.moc"

@@ -1,0 +1,237 @@
+// The raw input window and the decoding of WM_INPUT records, on Wine.
+
+#include "desktop/hotkeys_rawinput_win.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace qv::rawinput {
+namespace {
+
+struct Recorder final : InputReceiver {
+    void keyStroke(const KeyStroke& key) override { keys.push_back(key); }
+    void buttonStroke(const ButtonStroke& button) override { buttons.push_back(button); }
+    std::vector<KeyStroke> keys;
+    std::vector<ButtonStroke> buttons;
+};
+
+std::vector<RAWINPUTDEVICE> registeredDevices() {
+    UINT count = 0;
+    if (GetRegisteredRawInputDevices(nullptr, &count, sizeof(RAWINPUTDEVICE)) == UINT(-1))
+        return {};
+    std::vector<RAWINPUTDEVICE> devices(count);
+    if (count == 0)
+        return devices;
+    const UINT got = GetRegisteredRawInputDevices(devices.data(), &count, sizeof(RAWINPUTDEVICE));
+    devices.resize(got == UINT(-1) ? 0 : got);
+    return devices;
+}
+
+std::wstring classNameOf(HWND window) {
+    wchar_t name[128] = {};
+    const int length = GetClassNameW(window, name, 128);
+    return std::wstring(name, std::size_t(length > 0 ? length : 0));
+}
+
+std::vector<unsigned char> bytesOf(const RAWINPUT& input, std::size_t size) {
+    std::vector<unsigned char> bytes(size);
+    std::memcpy(bytes.data(), &input, size);
+    return bytes;
+}
+
+std::vector<unsigned char> keyboardRecord(USHORT virtualKey, USHORT flags, USHORT makeCode) {
+    RAWINPUT input = {};
+    input.header.dwType = RIM_TYPEKEYBOARD;
+    input.header.dwSize = sizeof(RAWINPUTHEADER) + sizeof(RAWKEYBOARD);
+    input.data.keyboard.VKey = virtualKey;
+    input.data.keyboard.Flags = flags;
+    input.data.keyboard.MakeCode = makeCode;
+    input.data.keyboard.Message = (flags & RI_KEY_BREAK) ? WM_KEYUP : WM_KEYDOWN;
+    return bytesOf(input, input.header.dwSize);
+}
+
+std::vector<unsigned char> mouseRecord(USHORT buttonFlags) {
+    RAWINPUT input = {};
+    input.header.dwType = RIM_TYPEMOUSE;
+    input.header.dwSize = sizeof(RAWINPUTHEADER) + sizeof(RAWMOUSE);
+    input.data.mouse.usButtonFlags = buttonFlags;
+    if (buttonFlags & RI_MOUSE_WHEEL)
+        input.data.mouse.usButtonData = WHEEL_DELTA;
+    return bytesOf(input, input.header.dwSize);
+}
+
+std::string describe(const Strokes& strokes) {
+    std::string out;
+    if (strokes.hasKey) {
+        out += "vk" + std::to_string(strokes.key.virtualKey) +
+               (strokes.key.pressed ? " down" : " up") + " make" +
+               std::to_string(strokes.key.makeCode) + (strokes.key.extended ? " e0" : "");
+    }
+    for (int i = 0; i < strokes.buttonCount; ++i) {
+        const ButtonStroke& b = strokes.buttons[std::size_t(i)];
+        out += (out.empty() ? "" : ", ") + std::string("mouse") + std::to_string(b.button) +
+               (b.pressed ? " down" : " up");
+    }
+    return out;
+}
+
+std::string decoded(const std::vector<unsigned char>& record) {
+    return describe(decode(record.data(), record.size()));
+}
+
+// Dispatches this thread's messages until `done` holds or `ms` pass.
+template <typename Done> bool pumpUntil(Done done, int ms = 3000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
+    Recorder recorder;
+    HWND handle = nullptr;
+    {
+        InputWindow window(recorder);
+        ASSERT_TRUE(window.valid());
+        handle = window.handle();
+        EXPECT_EQ(classNameOf(handle), kWindowClass);
+        EXPECT_EQ(FindWindowW(kWindowClass, nullptr), handle);
+        EXPECT_FALSE(IsWindowVisible(handle));
+        EXPECT_EQ(GetWindowTextLengthW(handle), 0);
+        EXPECT_EQ(GetParent(handle), nullptr);
+        EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_STYLE) & WS_POPUP);
+
+        const std::vector<RAWINPUTDEVICE> devices = registeredDevices();
+        ASSERT_EQ(devices.size(), 2u);
+        bool keyboard = false;
+        bool mouse = false;
+        for (const RAWINPUTDEVICE& device : devices) {
+            EXPECT_EQ(device.usUsagePage, 1);
+            EXPECT_EQ(device.dwFlags, DWORD(RIDEV_INPUTSINK));
+            EXPECT_EQ(device.hwndTarget, handle);
+            keyboard = keyboard || device.usUsage == 6;
+            mouse = mouse || device.usUsage == 2;
+        }
+        EXPECT_TRUE(keyboard);
+        EXPECT_TRUE(mouse);
+
+        // A WM_INPUT whose input cannot be read reaches nobody.
+        SendMessageW(handle, WM_INPUT, RIM_INPUT, LPARAM(0x1234));
+        EXPECT_TRUE(recorder.keys.empty());
+        EXPECT_TRUE(recorder.buttons.empty());
+    }
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_TRUE(registeredDevices().empty());
+
+    // The class stays registered; a later window reuses it.
+    InputWindow again(recorder);
+    ASSERT_TRUE(again.valid());
+    EXPECT_EQ(classNameOf(again.handle()), kWindowClass);
+    EXPECT_EQ(registeredDevices().size(), 2u);
+}
+
+TEST(HotkeyRawInput, InjectedInputArrivesThroughTheWindow) {
+    Recorder recorder;
+    InputWindow window(recorder);
+    ASSERT_TRUE(window.valid());
+
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = 'M';
+        input.ki.wScan = 0x32;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 2; }))
+        << "keys seen: " << recorder.keys.size();
+    EXPECT_EQ(recorder.keys[0].virtualKey, unsigned('M'));
+    EXPECT_TRUE(recorder.keys[0].pressed);
+    EXPECT_EQ(recorder.keys[0].makeCode, 0x32u);
+    EXPECT_EQ(recorder.keys[1].virtualKey, unsigned('M'));
+    EXPECT_FALSE(recorder.keys[1].pressed);
+
+    // The middle and first side button; the left click between them is not reported.
+    INPUT clicks[6] = {};
+    const DWORD flags[6] = {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, MOUSEEVENTF_LEFTDOWN,
+                            MOUSEEVENTF_LEFTUP,     MOUSEEVENTF_XDOWN,    MOUSEEVENTF_XUP};
+    for (int i = 0; i < 6; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = flags[i];
+        if (flags[i] & (MOUSEEVENTF_XDOWN | MOUSEEVENTF_XUP))
+            clicks[i].mi.mouseData = XBUTTON1;
+    }
+    ASSERT_EQ(SendInput(6, clicks, sizeof(INPUT)), 6u);
+    ASSERT_TRUE(pumpUntil([&] { return recorder.buttons.size() >= 4; }))
+        << "buttons seen: " << recorder.buttons.size();
+    std::string seen;
+    for (const ButtonStroke& b : recorder.buttons)
+        seen += std::to_string(b.button) + (b.pressed ? "+" : "-");
+    EXPECT_EQ(seen, "3+3-4+4-");
+}
+
+TEST(HotkeyRawInput, DecodesKeyboardRecords) {
+    EXPECT_EQ(decoded(keyboardRecord('M', RI_KEY_MAKE, 0x32)), "vk77 down make50");
+    EXPECT_EQ(decoded(keyboardRecord('M', RI_KEY_BREAK, 0x32)), "vk77 up make50");
+    // Right Ctrl: the generic Ctrl code with the E0 prefix.
+    EXPECT_EQ(decoded(keyboardRecord(VK_CONTROL, RI_KEY_E0, 0x1d)), "vk17 down make29 e0");
+    EXPECT_EQ(decoded(keyboardRecord(VK_CONTROL, RI_KEY_E0 | RI_KEY_BREAK, 0x1d)),
+              "vk17 up make29 e0");
+    // 255 is the keyboard's "no key" (part of some multi-code sequences).
+    EXPECT_EQ(decoded(keyboardRecord(255, RI_KEY_MAKE, 0x2a)), "");
+
+    const std::vector<unsigned char> full = keyboardRecord('M', RI_KEY_MAKE, 0x32);
+    EXPECT_EQ(describe(decode(full.data(), full.size() - 1)), "");
+    EXPECT_EQ(describe(decode(full.data(), sizeof(RAWINPUTHEADER) - 1)), "");
+    EXPECT_EQ(describe(decode(nullptr, full.size())), "");
+
+    RAWINPUT hid = {};
+    hid.header.dwType = RIM_TYPEHID;
+    hid.header.dwSize = sizeof(RAWINPUT);
+    EXPECT_EQ(describe(decode(&hid, sizeof hid)), "");
+}
+
+TEST(HotkeyRawInput, DecodesMouseButtonsInOrder) {
+    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_MIDDLE_BUTTON_DOWN)), "mouse3 down");
+    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_BUTTON_4_UP)), "mouse4 up");
+    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_BUTTON_5_UP | RI_MOUSE_BUTTON_4_DOWN |
+                                  RI_MOUSE_MIDDLE_BUTTON_UP | RI_MOUSE_MIDDLE_BUTTON_DOWN |
+                                  RI_MOUSE_BUTTON_5_DOWN | RI_MOUSE_BUTTON_4_UP)),
+              "mouse3 down, mouse3 up, mouse4 down, mouse4 up, mouse5 down, mouse5 up");
+    // Left, right and the wheel are never hotkeys; mixed in, they leave the others alone.
+    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_RIGHT_BUTTON_UP |
+                                  RI_MOUSE_WHEEL | RI_MOUSE_HWHEEL)),
+              "");
+    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_BUTTON_5_DOWN)),
+              "mouse5 down");
+    // A plain move: no buttons.
+    EXPECT_EQ(decoded(mouseRecord(0)), "");
+    const std::vector<unsigned char> full = mouseRecord(RI_MOUSE_MIDDLE_BUTTON_DOWN);
+    EXPECT_EQ(describe(decode(full.data(), full.size() - 1)), "");
+}
+
+TEST(HotkeyRawInput, NamesKeysFromTheLayout) {
+    EXPECT_EQ(keyNameText(0x32, false), L"M");
+    EXPECT_EQ(virtualKeyName('M'), L"M");
+    EXPECT_EQ(virtualKeyName(VK_F9), L"F9");
+    // The E0 prefix tells the right Ctrl from the left one.
+    EXPECT_NE(keyNameText(0x1d, true), keyNameText(0x1d, false));
+    EXPECT_FALSE(keyNameText(0x1d, true).empty());
+    // Codes without a key have no name.
+    EXPECT_EQ(virtualKeyName(0xff), L"");
+}
+
+} // namespace
+} // namespace qv::rawinput
