@@ -15,9 +15,10 @@ if(_qv_san)
     add_link_options(${_qv_san})
 endif()
 
-# qv_layer(<name> SOURCES...): one static library per layer.
+# qv_layer(<name> SOURCES...): one static library of a Qt-free layer (no moc, no Qt).
 function(qv_layer name)
     add_library(${name} STATIC ${ARGN})
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
     target_link_libraries(${name} PRIVATE qv_compile_options)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
