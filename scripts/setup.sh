@@ -14,8 +14,10 @@ packages=(
     libgl1-mesa-dri
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # unpacking the VB-CABLE package (bsdtar) and checking its signature off Windows
+    libarchive-tools osslsigncode
     # X11 tests and screenshots
-    xvfb xauth xdotool libxi-dev
+    xvfb xauth xdotool libxi-dev trayer
     # Windows primitives, cross-built and run under Wine
     g++-mingw-w64-x86-64-posix wine64 wine
 )

@@ -1,0 +1,278 @@
+// The preview block without Qt: the frame reader against damaged and changing frames (on a heap
+// block of the exact size, so ASan sees any read outside it), and the POSIX block file.
+
+#include "recorder/preview_block.h"
+#include "recorder/preview_frame.h"
+#include "tests/recorder/preview_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace qv::rec {
+namespace {
+
+using rectest::publishPreviewFrame;
+using rectest::storePreviewWord;
+using rectest::writePreviewHeader;
+
+// A block of exactly `size` bytes (whole words, so it can be read as words).
+struct HeapBlock {
+    explicit HeapBlock(std::size_t size = kPreviewBlockSize) : words(size / 4), size(size) {
+        initPreviewHeader(data());
+    }
+    unsigned char* data() { return reinterpret_cast<unsigned char*>(words.data()); }
+    std::vector<std::uint32_t> words;
+    std::size_t size;
+};
+
+struct Sink {
+    std::vector<unsigned char> pixels;
+    int calls = 0;
+    FrameTarget target() {
+        return [this](std::uint32_t w, std::uint32_t h) {
+            ++calls;
+            pixels.assign(std::size_t(w) * h * 4, 0);
+            return pixels.data();
+        };
+    }
+};
+
+struct BadFrame {
+    const char* name;
+    std::size_t blockSize;
+    std::function<void(unsigned char*)> damage;
+    FrameRead expected;
+};
+
+TEST(PreviewFrame, SkipsDamagedFramesWithoutReadingOutsideTheBlock) {
+    const std::vector<BadFrame> cases = {
+        {"sequence odd", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 7, 4, 4); },
+         FrameRead::Incomplete},
+        {"no frame yet", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 0, 4, 4); },
+         FrameRead::Incomplete},
+        {"zero width", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 8, 0, 4); },
+         FrameRead::BadSize},
+        {"zero height", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 8, 4, 0); },
+         FrameRead::BadSize},
+        {"larger than the capacity", kPreviewBlockSize,
+         [](auto* b) { writePreviewHeader(b, 8, 1281, 720); }, FrameRead::BadSize},
+        {"capacity word raised past the block", kPreviewBlockSize,
+         [](auto* b) {
+             storePreviewWord(b, kPreviewCapacityOffset, 0xffffffffu);
+             writePreviewHeader(b, 8, 1281, 720);
+         },
+         FrameRead::BadSize},
+        {"capacity word lowered", kPreviewBlockSize,
+         [](auto* b) {
+             storePreviewWord(b, kPreviewCapacityOffset, 399);
+             writePreviewHeader(b, 8, 10, 10);
+         },
+         FrameRead::BadSize},
+        // 65536 * 16384 * 4 = 2^32: 0 in 32-bit arithmetic.
+        {"size wrapping 32 bits", kPreviewBlockSize,
+         [](auto* b) { writePreviewHeader(b, 8, 65536, 16384); }, FrameRead::BadSize},
+        {"width * height wrapping 32 bits", kPreviewBlockSize,
+         [](auto* b) { writePreviewHeader(b, 8, 0xffffffffu, 0xffffffffu); }, FrameRead::BadSize},
+        {"wrong magic", kPreviewBlockSize,
+         [](auto* b) {
+             publishPreviewFrame(b, 4, 4, 1);
+             storePreviewWord(b, kPreviewMagicOffset, 0x56505650u);
+         },
+         FrameRead::NoBlock},
+        // A mapping shorter than the layout: the capacity word still claims the full area.
+        {"short mapping", kPreviewHeaderSize + 400,
+         [](auto* b) { writePreviewHeader(b, 8, 20, 20); }, FrameRead::BadSize},
+        {"shorter than the header", 60, [](auto*) {}, FrameRead::NoBlock},
+    };
+    for (const BadFrame& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeapBlock block(std::max<std::size_t>(c.blockSize, kPreviewHeaderSize));
+        c.damage(block.data());
+        Sink sink;
+        std::uint32_t sequence = 99;
+        EXPECT_EQ(readPreviewFrame(block.data(), c.blockSize, 0, sink.target(), &sequence),
+                  c.expected);
+        EXPECT_EQ(sink.calls, 0);
+        EXPECT_EQ(sequence, 99u);
+    }
+}
+
+TEST(PreviewFrame, TakesEachCompleteFrameOnceUpToTheWholeArea) {
+    HeapBlock block;
+    publishPreviewFrame(block.data(), 1280, 720, 0x00a0b0c0u);
+    Sink sink;
+    std::uint32_t sequence = 0;
+    ASSERT_EQ(readPreviewFrame(block.data(), block.size, 0, sink.target(), &sequence),
+              FrameRead::Taken);
+    EXPECT_EQ(sequence, 2u);
+    ASSERT_EQ(sink.pixels.size(), kPreviewPixelBytes);
+    // Memory order blue, green, red, unused - the last pixel of the area included.
+    const unsigned char* last = sink.pixels.data() + kPreviewPixelBytes - 4;
+    EXPECT_EQ(last[0], 0xc0);
+    EXPECT_EQ(last[1], 0xb0);
+    EXPECT_EQ(last[2], 0xa0);
+
+    EXPECT_EQ(readPreviewFrame(block.data(), block.size, sequence, sink.target(), &sequence),
+              FrameRead::Unchanged);
+    publishPreviewFrame(block.data(), 2, 3, 7);
+    EXPECT_EQ(readPreviewFrame(block.data(), block.size, sequence, sink.target(), &sequence),
+              FrameRead::Taken);
+    EXPECT_EQ(sequence, 4u);
+    EXPECT_EQ(sink.pixels.size(), 2u * 3u * 4u);
+}
+
+TEST(PreviewFrame, DropsACopyThatTheWriterChangedMeanwhile) {
+    HeapBlock block;
+    publishPreviewFrame(block.data(), 8, 8, 1);
+    std::vector<unsigned char> out;
+    // The writer starts the next frame between the checks and the copy.
+    const FrameTarget interrupted = [&](std::uint32_t w, std::uint32_t h) {
+        rectest::beginPreviewFrame(block.data());
+        out.resize(std::size_t(w) * h * 4);
+        return out.data();
+    };
+    std::uint32_t sequence = 0;
+    EXPECT_EQ(readPreviewFrame(block.data(), block.size, 0, interrupted, &sequence),
+              FrameRead::Torn);
+    EXPECT_EQ(sequence, 0u);
+    EXPECT_EQ(readPreviewFrame(
+                  block.data(), block.size, 0, [](auto, auto) { return nullptr; }, &sequence),
+              FrameRead::Incomplete);
+
+    publishPreviewFrame(block.data(), 8, 8, 2); // the writer finishes
+    EXPECT_EQ(readPreviewFrame(
+                  block.data(), block.size, 0, [](auto, auto) -> unsigned char* { return nullptr; },
+                  &sequence),
+              FrameRead::NoTarget);
+}
+
+TEST(PreviewFrame, NeverTakesAMixOfTwoFramesFromARunningWriter) {
+    HeapBlock block;
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (std::uint32_t v = 1; !done.load(); ++v) {
+            publishPreviewFrame(block.data(), 320, 180, v);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    Sink sink;
+    std::uint32_t last = 0;
+    int taken = 0;
+    std::size_t mixed = 0; // pixels unlike the frame's first
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (taken < 50 && std::chrono::steady_clock::now() < deadline) {
+        if (readPreviewFrame(block.data(), block.size, last, sink.target(), &last) !=
+            FrameRead::Taken)
+            continue;
+        ++taken;
+        const auto* words = reinterpret_cast<const std::uint32_t*>(sink.pixels.data());
+        const std::size_t count = sink.pixels.size() / 4;
+        for (std::size_t k = 1; k < count; ++k)
+            mixed += words[k] != words[0];
+        if (count != 320u * 180u || mixed)
+            break;
+    }
+    done = true;
+    writer.join();
+    EXPECT_EQ(mixed, 0u);
+    EXPECT_EQ(taken, 50);
+    EXPECT_EQ(sink.pixels.size(), 320u * 180u * 4);
+}
+
+// ---- The block file ----
+
+class PreviewBlockFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qv-preview-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        ::setenv("QUORVEL_RUNTIME_DIR", dir_.c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("QUORVEL_RUNTIME_DIR");
+        ::chmod(dir_.c_str(), 0700);
+        std::filesystem::remove_all(dir_);
+    }
+    std::string path(unsigned long pid) const {
+        return dir_ + "/QuorvelPreview-" + std::to_string(pid);
+    }
+    std::string dir_;
+};
+
+TEST_F(PreviewBlockFile, IsAPrivateFileWithAFreshHeaderRemovedOnRelease) {
+    PreviewBlock block;
+    ASSERT_TRUE(block.create(4242)) << block.error();
+    EXPECT_EQ(block.name(), path(4242));
+    struct stat st {};
+    ASSERT_EQ(::stat(path(4242).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::size_t(st.st_size), kPreviewBlockSize);
+    EXPECT_EQ(loadPreviewWord(block.data(), 0), kPreviewMagic);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.data()), 4), "QVPV");
+    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewCapacityOffset), 3686400u);
+    for (std::size_t offset = kPreviewSequenceOffset; offset < kPreviewHeaderSize; offset += 4)
+        EXPECT_EQ(loadPreviewWord(block.data(), offset), 0u) << offset;
+
+    block.release();
+    EXPECT_FALSE(block.valid());
+    EXPECT_FALSE(std::filesystem::exists(path(4242)));
+}
+
+TEST_F(PreviewBlockFile, RefusesANameInUseOrNotAPlainFileOfOurs) {
+    PreviewBlock first;
+    ASSERT_TRUE(first.create(7));
+    PreviewBlock second; // the same process id while the first one lives
+    EXPECT_FALSE(second.create(7));
+    EXPECT_TRUE(std::filesystem::exists(path(7)));
+    EXPECT_EQ(loadPreviewWord(first.data(), 0), kPreviewMagic);
+
+    const std::string victim = dir_ + "/victim";
+    {
+        std::FILE* f = std::fopen(victim.c_str(), "w");
+        std::fputs("keep", f);
+        std::fclose(f);
+    }
+    ASSERT_EQ(::symlink(victim.c_str(), path(8).c_str()), 0);
+    EXPECT_FALSE(second.create(8));
+    EXPECT_TRUE(std::filesystem::is_symlink(path(8)));
+    EXPECT_EQ(std::filesystem::file_size(victim), 4u);
+
+    ASSERT_EQ(::mkdir(path(9).c_str(), 0700), 0);
+    EXPECT_FALSE(second.create(9));
+    EXPECT_TRUE(std::filesystem::is_directory(path(9)));
+}
+
+TEST_F(PreviewBlockFile, ReplacesAFileLeftByACrashedRun) {
+    {
+        std::FILE* f = std::fopen(path(11).c_str(), "w");
+        std::fputs("QVPVold frame data", f);
+        std::fclose(f);
+    }
+    PreviewBlock block;
+    ASSERT_TRUE(block.create(11)) << block.error();
+    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewCapacityOffset), 3686400u);
+    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewSequenceOffset), 0u);
+    EXPECT_EQ(std::filesystem::file_size(path(11)), kPreviewBlockSize);
+}
+
+TEST_F(PreviewBlockFile, RefusesAnUnsafeRuntimeFolder) {
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    PreviewBlock block;
+    EXPECT_FALSE(block.create(12));
+    EXPECT_FALSE(block.valid());
+    EXPECT_FALSE(block.error().empty());
+}
+
+} // namespace
+} // namespace qv::rec

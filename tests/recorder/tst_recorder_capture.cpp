@@ -1,0 +1,366 @@
+// The Recorder against a scripted capture tool: command lines, standard input commands, events,
+// the standard-error toast, file names, the lists, the clocks and the end of the program.
+
+#include "tests/recorder/recorder_rig.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/types.h>
+
+using qv::test::RecorderRig;
+using qv::test::ToolRun;
+
+namespace {
+
+const QString kStopped = QStringLiteral(R"(print {"event":"stopped","file":"$OUT"})");
+
+bool processGone(qint64 pid) {
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+class TestRecorderCapture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandLines();
+    void inputCommandsReachTheRecording();
+    void eventsOfRecordings();
+    void eventsOfThePreviewProcess();
+    void standardErrorOnlyOnFailure_data();
+    void standardErrorOnlyOnFailure();
+    void toolThatCannotStart();
+    void namesTakenInTheSameSecond();
+    void listsFromTheTool();
+    void clocksAndTicks();
+    void destructionStopsWaitsAndKills();
+};
+
+void TestRecorderCapture::commandLines() {
+    RecorderRig rig;
+    auto& rec = rig.make();
+    QVERIFY(rec.available());
+    const QString stamp = "QUORVEL 2024-03-05 07-08-09";
+
+    rec.startVideo("m1", "", false, "1920x1080");
+    QTRY_COMPARE(rig.runsOf("video").size(), size_t(1));
+    const QString block = rec.previewBlockName();
+    QCOMPARE(block, rig.runtimeDir.filePath("QuorvelPreview-" + rig.pid()));
+    QCOMPARE(
+        rig.runsOf("video")[0].args,
+        QStringList({"video", "--out", rig.videoDir + "/" + stamp + ".mp4", "--target", "m1",
+                     "--mic", "none", "--system", "off", "--size", "1920x1080", "--preview", block,
+                     "--preview-size", "640x360", "--preview-on", "0", "--parent", rig.pid()}));
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+
+    rec.startAudio({"spk1"}, "", "wav");
+    QTRY_COMPARE(rig.runsOf("audio").size(), size_t(1));
+    QCOMPARE(rig.runsOf("audio")[0].args,
+             QStringList({"audio", "--out", rig.audioDir + "/" + stamp + ".wav", "--source", "spk1",
+                          "--parent", rig.pid()}));
+    rec.stopAudio();
+    QTRY_VERIFY(!rec.audioRecording());
+
+    rig.stamp = rig.stamp.addSecs(1);
+    rec.startVideo("w2", "mic-7", true, "1280x720");
+    rec.startAudio({"spk1", "spk2"}, "mic-7", "mp3");
+    QTRY_COMPARE(rig.runsOf("audio").size(), size_t(2));
+    QTRY_COMPARE(rig.runsOf("video").size(), size_t(2));
+    const QString later = "QUORVEL 2024-03-05 07-08-10";
+    QCOMPARE(rig.runsOf("audio")[1].args,
+             QStringList({"audio", "--out", rig.audioDir + "/" + later + ".mp3", "--source", "spk1",
+                          "--source", "spk2", "--mic", "mic-7", "--parent", rig.pid()}));
+    QCOMPARE(rig.runsOf("video")[1].args.mid(0, 11),
+             QStringList({"video", "--out", rig.videoDir + "/" + later + ".mp4", "--target", "w2",
+                          "--mic", "mic-7", "--system", "on", "--size", "1280x720"}));
+
+    // Starting again while the same kind runs is ignored; nothing to record is refused.
+    rec.startVideo("m0", "", false, "1x1");
+    rec.startAudio({"spk3"}, "", "wav");
+    rec.startAudio({}, "", "wav");
+    QTest::qWait(100);
+    QCOMPARE(rig.runsOf("video").size(), size_t(2));
+    QCOMPARE(rig.runsOf("audio").size(), size_t(2));
+    rec.stopAudio();
+    QTRY_VERIFY(!rec.audioRecording());
+    rec.startAudio({}, "", "wav");
+    QCOMPARE(rig.toast(), QString("Выберите, что записывать"));
+    // A format that is not a plain word never becomes part of the path.
+    rec.startAudio({"spk1"}, "", "/../../x");
+    QTRY_COMPARE(rig.runsOf("audio").size(), size_t(3));
+    QVERIFY(rig.runsOf("audio")[2].args[2].startsWith(rig.audioDir + "/QUORVEL 2024-03-05 "));
+    QVERIFY(rig.runsOf("audio")[2].args[2].endsWith(".wav"));
+}
+
+void TestRecorderCapture::inputCommandsReachTheRecording() {
+    RecorderRig rig;
+    rig.script("video", {"wait stop", kStopped});
+    auto& rec = rig.make();
+    QSignalSpy video(&rec, &qv::ui::Recorder::videoChanged);
+    rec.startVideo("m0", "", true, "1920x1080");
+    QVERIFY(rec.videoRecording());
+    rec.switchTarget("w1");
+    QCOMPARE(rec.videoTarget(), QString("w1"));
+    rec.startPreview("m0", 640, 360); // the recording feeds the preview
+    QCOMPARE(rec.previewTarget(), QString("w1"));
+    QVERIFY(rec.previewPolling());
+    rec.stopPreview();
+    QVERIFY(rec.videoRecording());
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+
+    const ToolRun run = rig.runsOf("video").at(0);
+    QCOMPARE(run.input, QStringList({"target w1", "preview on", "preview off", "stop"}));
+    QCOMPARE(run.exitCode, 0);
+    const QString file = run.args[2];
+    QCOMPARE(rec.lastVideo(), file);
+    QCOMPARE(rig.toast(), "Сохранено: " + QFileInfo(file).fileName());
+    QVERIFY(video.count() >= 3); // start, target switch, stopped, end
+    QVERIFY(rig.runsOf("preview").empty());
+}
+
+void TestRecorderCapture::eventsOfRecordings() {
+    RecorderRig rig;
+    rig.script("video", {R"(print {"event":"target","id":"w3"})", "print not json", "print [1,2]",
+                         R"(print {"event":"note","note":"minimized"})",
+                         R"(print {"event":"warning","text":"диск почти заполнен"})", "wait stop",
+                         kStopped});
+    rig.script("audio",
+               {R"(print {"event":"error","text":"устройство пропало"})", "wait stop", kStopped});
+    auto& rec = rig.make();
+    rec.startVideo("m0", "", false, "1920x1080");
+    QTRY_COMPARE(rec.videoTarget(), QString("w3"));
+    QTRY_COMPARE(rig.toast(), QString("Запись: диск почти заполнен"));
+    QCOMPARE(rec.previewNote(),
+             QString("Окно свёрнуто — на видео застынет последний кадр. Разверните окно."));
+
+    rec.startAudio({"spk"}, "", "m4a");
+    QTRY_COMPARE(rig.toast(), QString("Запись: устройство пропало"));
+    QSignalSpy audio(&rec, &qv::ui::Recorder::audioChanged);
+    rec.stopAudio();
+    QTRY_VERIFY(!rec.audioRecording());
+    QCOMPARE(rec.lastAudio(), rig.runsOf("audio")[0].args[2]);
+    QVERIFY(rec.lastAudio().endsWith(".m4a"));
+    QCOMPARE(rig.toast(), "Сохранено: " + QFileInfo(rec.lastAudio()).fileName());
+    QCOMPARE(audio.count(), 2); // "stopped", then the end of the process
+    QVERIFY(rec.videoRecording());
+    QVERIFY(rec.lastVideo().isEmpty());
+}
+
+void TestRecorderCapture::eventsOfThePreviewProcess() {
+    RecorderRig rig;
+    rig.script("preview", {R"(print {"event":"error","text":"окно недоступно"})",
+                           R"(print {"event":"warning","text":"медленно"})", "wait target go",
+                           R"(print {"event":"started"})", "wait target closed",
+                           R"(print {"event":"note","note":"closed"})", "wait target t2",
+                           R"(print {"event":"note","note":"other"})", "wait target x",
+                           R"(print {"event":"note","note":"minimized"})", "wait target y",
+                           R"(print {"event":"target","id":"y"})", "stderr сломалось", "exit 3"});
+    auto& rec = rig.make();
+    rec.startPreview("w9", 640, 360);
+    QVERIFY(rec.previewProcessRunning());
+    QTRY_COMPARE(rec.previewNote(), QString("Не удаётся показать: окно недоступно"));
+    QVERIFY(rig.toast().isEmpty());
+    // Lines reach the preview process through target changes; each one moves the script on.
+    auto step = [&](const QString& target, const QString& note) {
+        rec.startPreview(target, 640, 360);
+        QTRY_COMPARE(rec.previewNote(), note);
+    };
+    step("go", "");
+    step("closed", "Окно закрыто — выберите другое");
+    step("t2", "");
+    step("x", "Окно свёрнуто — на видео застынет последний кадр. Разверните окно.");
+    step("y", "");
+    QTRY_VERIFY(!rec.previewProcessRunning());
+    QVERIFY2(rig.toast().isEmpty(), qPrintable(rig.toast())); // neither warnings nor stderr
+    QCOMPARE(rig.runsOf("preview")[0].input,
+             QStringList({"target go", "target closed", "target t2", "target x", "target y"}));
+}
+
+void TestRecorderCapture::standardErrorOnlyOnFailure_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("toast");
+    QTest::newRow("failed with text")
+        << "audio" << QStringList{"stderr нет устройства", "exit 1"} << "Запись: нет устройства";
+    QTest::newRow("failed silently") << "audio" << QStringList{"exit 1"} << "";
+    QTest::newRow("success with text") << "audio" << QStringList{"stderr шум", "exit 0"} << "";
+    QTest::newRow("video trimmed")
+        << "video" << QStringList{"stderr   сбой кодека  ", "exit 2"} << "Запись: сбой кодека";
+    QTest::newRow("preview") << "preview" << QStringList{"stderr не видно", "exit 1"} << "";
+}
+
+void TestRecorderCapture::standardErrorOnlyOnFailure() {
+    QFETCH(QString, mode);
+    QFETCH(QStringList, script);
+    QFETCH(QString, toast);
+    RecorderRig rig;
+    rig.script(mode, script);
+    auto& rec = rig.make();
+    if (mode == "audio")
+        rec.startAudio({"spk"}, "", "wav");
+    else if (mode == "video")
+        rec.startVideo("m0", "", false, "1920x1080");
+    else
+        rec.startPreview("m0", 640, 360);
+    QTRY_VERIFY(!rec.audioRecording() && !rec.videoRecording() && !rec.previewProcessRunning());
+    QTRY_COMPARE(rig.runsOf(mode).size(), size_t(1));
+    QVERIFY(rig.runsOf(mode)[0].exited);
+    QCOMPARE(rig.toast(), toast);
+}
+
+void TestRecorderCapture::toolThatCannotStart() {
+    RecorderRig rig(RecorderRig::Tool::NotExecutable);
+    auto& rec = rig.make();
+    QVERIFY(rec.available());
+    QSignalSpy video(&rec, &qv::ui::Recorder::videoChanged);
+    rec.startVideo("m0", "", false, "1920x1080");
+    // Not left looking like a recording that runs forever.
+    QTRY_VERIFY(!rec.videoRecording());
+    QCOMPARE(rig.toast(), QString("Запись: не удалось запустить quorvel-capture"));
+    QTest::qWait(50);
+    QVERIFY(!rec.videoRecording());
+}
+
+void TestRecorderCapture::namesTakenInTheSameSecond() {
+    const QDateTime now(QDate(2025, 12, 31), QTime(23, 59, 58));
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("new/deeper");
+    const QString first = qv::ui::Recorder::newFileName(folder, "wav", now);
+    QVERIFY(QDir(folder).exists());
+    QCOMPARE(first, folder + "/QUORVEL 2025-12-31 23-59-58.wav");
+    for (int n = 2; n <= 4; ++n) {
+        QFile(folder + (n == 2 ? "/QUORVEL 2025-12-31 23-59-58.wav"
+                               : QString("/QUORVEL 2025-12-31 23-59-58 (%1).wav").arg(n - 1)))
+            .open(QIODevice::WriteOnly);
+        QCOMPARE(qv::ui::Recorder::newFileName(folder, "wav", now),
+                 QString(folder + "/QUORVEL 2025-12-31 23-59-58 (%1).wav").arg(n));
+    }
+    // Another extension is another name.
+    QCOMPARE(qv::ui::Recorder::newFileName(folder, "mp3", now),
+             folder + "/QUORVEL 2025-12-31 23-59-58.mp3");
+
+    // Through the recorder: the tool creates its file, so the next one in that second gets (2).
+    RecorderRig rig;
+    auto& rec = rig.make();
+    for (int i = 0; i < 2; ++i) {
+        rec.startAudio({"spk"}, "", "wav");
+        rec.stopAudio();
+        QTRY_VERIFY(!rec.audioRecording());
+    }
+    const auto runs = rig.runsOf("audio");
+    QCOMPARE(runs.size(), size_t(2));
+    QCOMPARE(runs[0].args[2], rig.audioDir + "/QUORVEL 2024-03-05 07-08-09.wav");
+    QCOMPARE(runs[1].args[2], rig.audioDir + "/QUORVEL 2024-03-05 07-08-09 (2).wav");
+}
+
+void TestRecorderCapture::listsFromTheTool() {
+    RecorderRig rig;
+    rig.script("list",
+               {"sleep 100", R"(print {"monitors":[{"id":"m0","name":"Экран","primary":true},7],)"
+                             R"( "inputs":[{"id":"i1","name":"Мик","default":false}]})"});
+    auto& rec = rig.make();
+    QVERIFY(rec.monitors().isEmpty());
+    QSignalSpy lists(&rec, &qv::ui::Recorder::listsChanged);
+    rec.refresh();
+    rec.refresh(); // one list process at a time
+    QVERIFY(rec.listing());
+    QTRY_COMPARE(lists.count(), 1);
+    QCOMPARE(rig.runsOf("list").size(), size_t(1));
+    QCOMPARE(rig.runsOf("list")[0].args, QStringList{"list"});
+    QCOMPARE(rec.monitors().size(), 1);
+    const QVariantMap monitor = rec.monitors()[0].toMap();
+    QCOMPARE(monitor.value("name").toString(), QString("Экран"));
+    QCOMPARE(monitor.value("primary").toBool(), true);
+    QCOMPARE(rec.inputs()[0].toMap().value("id").toString(), QString("i1"));
+    QVERIFY(rec.windows().isEmpty());
+    QVERIFY(rec.outputs().isEmpty());
+
+    // Output that is not a non-empty object keeps the lists.
+    for (const QString& output : {QString("print {}"), QString("print [1]"), QString("print x")}) {
+        rig.script("list", {output});
+        rec.refresh();
+        QTRY_VERIFY(!rec.listing());
+    }
+    QCOMPARE(lists.count(), 1);
+    QCOMPARE(rec.monitors().size(), 1);
+}
+
+void TestRecorderCapture::clocksAndTicks() {
+    RecorderRig rig;
+    auto& rec = rig.make();
+    QSignalSpy ticks(&rec, &qv::ui::Recorder::tick);
+    QCOMPARE(rec.videoSeconds(), 0);
+    rec.startAudio({"spk"}, "", "wav");
+    rig.nowMs += 2999;
+    QCOMPARE(rec.audioSeconds(), 2);
+    QCOMPARE(rec.videoSeconds(), 0);
+    rec.startVideo("m0", "", false, "1920x1080");
+    rig.nowMs += 3725000;
+    QCOMPARE(rec.videoSeconds(), 3725);
+    QCOMPARE(rec.timeText(rec.videoSeconds()), QString("01:02:05"));
+    QTRY_VERIFY(ticks.count() >= 2);
+
+    rec.stopAudio();
+    QTRY_VERIFY(!rec.audioRecording());
+    QCOMPARE(rec.audioSeconds(), 0);
+    const int before = ticks.count();
+    QTRY_VERIFY(ticks.count() > before + 1); // video still runs
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+    QTest::qWait(20);
+    const int stopped = ticks.count();
+    QTest::qWait(100);
+    QCOMPARE(ticks.count(), stopped);
+}
+
+void TestRecorderCapture::destructionStopsWaitsAndKills() {
+    {
+        // Every tool hears "stop"; one that finishes in time exits by itself.
+        RecorderRig rig;
+        rig.script("video", {"wait stop", "sleep 150", "exit 0"});
+        rig.script("audio", {"wait stop", "exit 0"});
+        rig.script("preview", {"wait stop", "exit 0"});
+        auto& rec = rig.make();
+        rec.startVideo("m0", "", false, "1920x1080");
+        rec.startAudio({"spk"}, "", "wav");
+        QTRY_COMPARE(rig.runs().size(), size_t(2));
+        const QString block = rec.previewBlockName();
+        QVERIFY(QFile::exists(block));
+        QElapsedTimer clock;
+        clock.start();
+        rig.recorder.reset();
+        QVERIFY(clock.elapsed() >= 140);
+        for (const ToolRun& run : rig.runs()) {
+            QCOMPARE(run.input, QStringList{"stop"});
+            QVERIFY(run.exited);
+        }
+        QVERIFY(!QFile::exists(block)); // the block goes with the Recorder
+    }
+    {
+        // A tool that ignores "stop" is killed after the wait.
+        RecorderRig rig;
+        rig.script("preview", {"sleep 30000"});
+        auto timings = RecorderRig::fastTimings();
+        timings.stopWaitMs = 300;
+        auto& rec = rig.make(timings);
+        rec.startPreview("m0", 640, 360);
+        QTRY_COMPARE(rig.runs().size(), size_t(1));
+        const qint64 pid = rig.runs()[0].pid;
+        QElapsedTimer clock;
+        clock.start();
+        rig.recorder.reset();
+        QVERIFY2(clock.elapsed() >= 290 && clock.elapsed() < 3000,
+                 qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(processGone(pid));
+        QVERIFY(!rig.runs()[0].exited);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestRecorderCapture)
+#include "tst_recorder_capture.moc"

@@ -1,0 +1,382 @@
+// The capture preview: size rules, the preview process and its hand-over to a recording, the
+// poll of the shared block against damaged frames, the demo placeholder and its scaler (pixels
+// worked out by hand), and PreviewImages read from another thread.
+
+#include "recorder/preview_block.h"
+#include "recorder/preview_frame.h"
+#include "recorder/preview_images.h"
+#include "recorder/preview_placeholder.h"
+#include "tests/recorder/preview_writer.h"
+#include "tests/recorder/recorder_rig.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+#include <atomic>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <thread>
+#include <unistd.h>
+
+using qv::test::RecorderRig;
+using qv::ui::Recorder;
+
+namespace {
+
+// The block as the tool sees it: the file named by the Recorder, mapped shared.
+class ToolView {
+public:
+    explicit ToolView(const QString& path) {
+        const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR);
+        if (fd < 0)
+            return;
+        void* map =
+            ::mmap(nullptr, qv::rec::kPreviewBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ::close(fd);
+        if (map != MAP_FAILED)
+            data_ = static_cast<unsigned char*>(map);
+    }
+    ~ToolView() {
+        if (data_)
+            ::munmap(data_, qv::rec::kPreviewBlockSize);
+    }
+    unsigned char* data() const { return data_; }
+
+private:
+    unsigned char* data_ = nullptr;
+};
+
+QImage picture(int w, int h, const std::vector<QRgb>& pixels) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, pixels[size_t(y * w + x)]);
+    return image;
+}
+
+bool uniform(const QImage& image) {
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+bool near(QRgb pixel, int r, int g, int b) {
+    return std::abs(qRed(pixel) - r) <= 2 && std::abs(qGreen(pixel) - g) <= 2 &&
+           std::abs(qBlue(pixel) - b) <= 2;
+}
+
+} // namespace
+
+class TestRecorderPreview : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sizeRules_data();
+    void sizeRules();
+    void halvingAndBilinearByHand();
+    void placeholderWithoutTheTool();
+    void previewProcessFollowsTheDialog();
+    void handOverBetweenPreviewAndRecording();
+    void pollSkipsDamagedFrames();
+    void previewImagesFromAnotherThread();
+};
+
+void TestRecorderPreview::sizeRules_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("too small") << 100 << QSize(160, 90);
+    QTest::newRow("too large") << 2000 << QSize(1280, 720);
+    QTest::newRow("odd") << 641 << QSize(640, 360);
+    QTest::newRow("odd height") << 1279 << QSize(1278, 718);
+    QTest::newRow("negative") << -50 << QSize(160, 90);
+}
+
+void TestRecorderPreview::sizeRules() {
+    QFETCH(int, width);
+    QFETCH(QSize, size);
+    RecorderRig rig(RecorderRig::Tool::Missing);
+    auto& rec = rig.make();
+    rec.startPreview("m0", width, 5000); // the height asked for is not used
+    QCOMPARE(rec.previewSize(), size);
+    QCOMPARE(rec.previewImage().size(), size);
+}
+
+void TestRecorderPreview::halvingAndBilinearByHand() {
+    // 8x2 into 4x2: the fitted shape is 4x1 (top row), the picture is halved once and the
+    // bilinear step at the same size copies it. Red and blue per 2x2 block, (sum + 2) / 4:
+    //   red  0+10+1+2=13 -> 3   20+30+1+1=52 -> 13   40+50+0+0=90 -> 23   60+70+0+255=385 -> 96
+    //   blue 1+2+0+0=3 -> 1     3+4=7 -> 2           5+6=11 -> 3          7+8=15 -> 4
+    std::vector<QRgb> source;
+    const int red[2][8] = {{0, 10, 20, 30, 40, 50, 60, 70}, {1, 2, 1, 1, 0, 0, 0, 255}};
+    const int blue[2][8] = {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            source.push_back(qRgb(red[y][x], 100, blue[y][x]));
+    const QImage scaled = qv::ui::scalePreview(picture(8, 2, source), QSize(4, 2));
+    QCOMPARE(scaled.size(), QSize(4, 2));
+    const QRgb expected[4] = {qRgb(3, 100, 1), qRgb(13, 100, 2), qRgb(23, 100, 3),
+                              qRgb(96, 100, 4)};
+    for (int x = 0; x < 4; ++x) {
+        QCOMPARE(scaled.pixel(x, 0), expected[x]);
+        QCOMPARE(scaled.pixel(x, 1), qRgb(0, 0, 0)); // the bar under the picture
+    }
+
+    // 2x1 stretched to 4x2. Source positions in 1/256 pixel: (2x+1)*64-128 -> 0, 64, 192, 256.
+    // red 0..255: 255*64*256+32768 >> 16 = 64, 255*192*256+32768 >> 16 = 191.
+    const QImage wide =
+        qv::ui::scalePreview(picture(2, 1, {qRgb(0, 0, 255), qRgb(255, 0, 0)}), QSize(4, 2));
+    const QRgb stretched[4] = {qRgb(0, 0, 255), qRgb(64, 0, 191), qRgb(191, 0, 64),
+                               qRgb(255, 0, 0)};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(wide.pixel(x, y), stretched[x]);
+
+    // 5x1 shrunk to 2x1 (not twice as large, so no halving). Positions: 640/2-128 = 192 and
+    // 1920/2-128 = 832 (pixel 3, weight 64): red 101*192*256+32768 >> 16 = 76;
+    // (40*192 + 80*64)*256+32768 >> 16 = 50.
+    const QImage narrow = qv::ui::bilinearPicture(
+        picture(5, 1,
+                {qRgb(0, 0, 0), qRgb(101, 0, 0), qRgb(200, 0, 0), qRgb(40, 0, 0), qRgb(80, 0, 0)}),
+        QSize(2, 1));
+    QCOMPARE(qRed(narrow.pixel(0, 0)), 76);
+    QCOMPARE(qRed(narrow.pixel(1, 0)), 50);
+
+    // A square into a wide frame: bars left and right.
+    QCOMPARE(qv::ui::previewFitRect(QSize(2, 2), QSize(4, 2)), QRect(1, 0, 2, 2));
+    QCOMPARE(qv::ui::previewFitRect(QSize(320, 240), QSize(640, 360)), QRect(80, 0, 480, 360));
+    QCOMPARE(qv::ui::halvePicture(picture(3, 3, std::vector<QRgb>(9, qRgb(9, 9, 9)))).size(),
+             QSize(1, 1));
+}
+
+void TestRecorderPreview::placeholderWithoutTheTool() {
+    RecorderRig rig(RecorderRig::Tool::Missing);
+    auto& rec = rig.make();
+    QSignalSpy changed(&rec, &Recorder::previewChanged);
+    rec.startPreview("m0", 640, 360);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(rec.previewSerial(), 1);
+    QVERIFY(rec.previewReady());
+    QCOMPARE(rec.previewTarget(), QString("m0"));
+    QVERIFY(!rec.previewPolling());
+    QImage image = rec.previewImage();
+    QCOMPARE(image.size(), QSize(640, 360));
+    QCOMPARE(image.pixel(320, 359), qRgb(20, 21, 24)); // the taskbar strip of a screen
+    QVERIFY(near(image.pixel(0, 0), 29, 43, 69));
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            QCOMPARE(qAlpha(image.pixel(x, y)), 255);
+
+    // A 4:3 window: black bars left and right of 480 columns; no taskbar.
+    rec.startPreview("w2", 640, 360);
+    image = rec.previewImage();
+    QCOMPARE(rec.previewSerial(), 2);
+    QCOMPARE(image.pixel(0, 180), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(79, 359), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(560, 0), qRgb(0, 0, 0));
+    QVERIFY(image.pixel(80, 0) != qRgb(0, 0, 0));
+    QVERIFY(image.pixel(559, 359) != qRgb(0, 0, 0));
+
+    rec.startPreview("w1", 640, 360); // 16:9 window, gradient down to its corner
+    image = rec.previewImage();
+    QVERIFY(near(image.pixel(639, 359), 58, 31, 61));
+
+    qv::ui::PreviewImages provider(&rec);
+    QSize reported;
+    const QImage served = provider.requestImage("3", &reported, QSize(10, 10));
+    QCOMPARE(reported, QSize(640, 360));
+    QCOMPARE(served, image);
+
+    rec.stopPreview();
+    QVERIFY(!rec.previewReady());
+    QCOMPARE(rec.previewSerial(), 4);
+    QVERIFY(provider.requestImage("4", &reported, QSize()).isNull());
+    QVERIFY(reported.isEmpty());
+}
+
+void TestRecorderPreview::previewProcessFollowsTheDialog() {
+    RecorderRig rig;
+    rig.script("preview", {R"(print {"event":"started"})", "frame 64 36 112233", "wait stop"});
+    auto& rec = rig.make();
+    rec.startPreview("m0", 641, 0);
+    QVERIFY(rec.previewProcessRunning());
+    QVERIFY(rec.previewPolling());
+    QTRY_VERIFY(rec.previewReady());
+    const QImage image = rec.previewImage();
+    QCOMPARE(image.size(), QSize(64, 36));
+    QCOMPARE(image.pixel(63, 35), qRgba(0x11, 0x22, 0x33, 255));
+    QCOMPARE(rig.runsOf("preview")[0].args,
+             QStringList({"preview", "--target", "m0", "--preview", rec.previewBlockName(),
+                          "--preview-size", "640x360", "--parent", rig.pid()}));
+
+    rec.startPreview("m0", 640, 0); // the same target: nothing new
+    rec.startPreview("w1", 640, 0);
+    QCOMPARE(rec.previewTarget(), QString("w1"));
+    const int serial = rec.previewSerial();
+    rec.stopPreview();
+    QVERIFY(!rec.previewOn());
+    QVERIFY(!rec.previewPolling());
+    QVERIFY(!rec.previewReady());
+    QCOMPARE(rec.previewSerial(), serial + 1);
+    QTRY_VERIFY(rig.runsOf("preview")[0].exited);
+    QCOMPARE(rig.runsOf("preview").size(), size_t(1));
+    QCOMPARE(rig.runsOf("preview")[0].input, QStringList({"target w1", "stop"}));
+}
+
+void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
+    RecorderRig rig;
+    rig.script("video", {"wait stop", R"(print {"event":"stopped","file":"$OUT"})"});
+    auto& rec = rig.make();
+    rec.startPreview("m0", 640, 360);
+    QVERIFY(rec.previewProcessRunning());
+    rec.startVideo("w3", "", false, "1920x1080");
+    QVERIFY(!rec.previewProcessRunning()); // the recording feeds the preview now
+    QVERIFY(rec.previewPolling());
+    QTRY_VERIFY(!rig.runsOf("video").empty());
+    const QStringList args = rig.runsOf("video")[0].args;
+    QCOMPARE(args.mid(11, 6), QStringList({"--preview", rec.previewBlockName(), "--preview-size",
+                                           "640x360", "--preview-on", "1"}));
+    QTRY_VERIFY(rig.runsOf("preview")[0].exited);
+    QCOMPARE(rig.runsOf("preview")[0].input, QStringList{"stop"});
+
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+    // The preview is still wanted: a preview process takes over the recording's target.
+    QVERIFY(rec.previewProcessRunning());
+    QCOMPARE(rec.previewTarget(), QString("w3"));
+    QTRY_COMPARE(rig.runsOf("preview").size(), size_t(2));
+    QCOMPARE(rig.runsOf("preview")[1].args.mid(0, 3), QStringList({"preview", "--target", "w3"}));
+
+    rec.stopPreview();
+    rec.startVideo("m1", "", false, "1920x1080");
+    QTRY_COMPARE(rig.runsOf("video").size(), size_t(2));
+    QCOMPARE(rig.runsOf("video")[1].args.mid(15, 2), QStringList({"--preview-on", "0"}));
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+    QVERIFY(!rec.previewProcessRunning());
+    QTest::qWait(50);
+    QCOMPARE(rig.runsOf("preview").size(), size_t(2));
+}
+
+void TestRecorderPreview::pollSkipsDamagedFrames() {
+    using namespace qv::rectest;
+    using namespace qv::rec;
+    RecorderRig rig;
+    auto timings = RecorderRig::fastTimings();
+    timings.previewPollMs = 600000; // polled by hand
+    auto& rec = rig.make(timings);
+    rec.startPreview("m0", 640, 360);
+    ToolView tool(rec.previewBlockName());
+    unsigned char* block = tool.data();
+    QVERIFY(block);
+    QCOMPARE(loadPreviewWord(block, 0), kPreviewMagic);
+
+    writePreviewHeader(block, 7, 4, 4);
+    rec.pollPreview();
+    QCOMPARE(rec.previewSerial(), 0);
+
+    publishPreviewFrame(block, 4, 4, 0x00abcdef); // sequence 8
+    rec.pollPreview();
+    QCOMPARE(rec.previewSerial(), 1);
+    QCOMPARE(rec.previewImage().pixel(3, 3), qRgb(0xab, 0xcd, 0xef));
+    rec.pollPreview(); // the same frame is not taken twice
+    QCOMPARE(rec.previewSerial(), 1);
+
+    struct Damage {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const std::vector<Damage> damages = {
+        {"wrapping size", [&] { writePreviewHeader(block, 10, 65536, 16384); }},
+        {"capacity raised",
+         [&] {
+             storePreviewWord(block, kPreviewCapacityOffset, 0xffffffffu);
+             writePreviewHeader(block, 12, 1281, 720);
+         }},
+        {"zero width", [&] { writePreviewHeader(block, 14, 0, 720); }},
+        {"no frame", [&] { writePreviewHeader(block, 0, 4, 4); }},
+        {"wrong magic",
+         [&] {
+             storePreviewWord(block, kPreviewMagicOffset, 0);
+             writePreviewHeader(block, 16, 4, 4);
+         }},
+    };
+    for (const Damage& damage : damages) {
+        damage.apply();
+        rec.pollPreview();
+        QVERIFY2(rec.previewSerial() == 1, damage.name);
+        QCOMPARE(rec.previewImage().size(), QSize(4, 4)); // the previous frame stays
+    }
+    storePreviewWord(block, kPreviewMagicOffset, kPreviewMagic);
+    storePreviewWord(block, kPreviewCapacityOffset, 3686400);
+    publishPreviewFrame(block, 1280, 720, 0x00010203);
+    rec.pollPreview();
+    QCOMPARE(rec.previewSerial(), 2);
+    QCOMPARE(rec.previewImage().pixel(1279, 719), qRgb(1, 2, 3));
+
+    // After a stop the old frame is not shown again by the next preview.
+    rec.stopPreview();
+    rec.startPreview("m0", 640, 360);
+    rec.pollPreview();
+    QVERIFY(!rec.previewReady());
+    QCOMPARE(rec.previewSerial(), 3);
+}
+
+void TestRecorderPreview::previewImagesFromAnotherThread() {
+    RecorderRig rig;
+    auto timings = RecorderRig::fastTimings();
+    timings.previewPollMs = 600000;
+    auto& rec = rig.make(timings);
+    rec.startPreview("m0", 640, 360);
+    ToolView tool(rec.previewBlockName());
+    QVERIFY(tool.data());
+    qv::ui::PreviewImages provider(&rec);
+
+    std::atomic<bool> done{false};
+    std::atomic<int> served{0};
+    std::atomic<const char*> failure{nullptr};
+    std::thread reader([&] {
+        while (!done.load()) {
+            QSize size(-1, -1);
+            const QImage image = provider.requestImage("1", &size, QSize(8, 8));
+            if (size != image.size()) {
+                failure = "reported size differs";
+                return;
+            }
+            if (image.isNull())
+                continue;
+            ++served;
+            if (!uniform(image) || image.width() * 9 != image.height() * 16) {
+                failure = "a damaged image was served";
+                return;
+            }
+        }
+    });
+    const QSize sizes[] = {{16, 9}, {64, 36}, {320, 180}};
+    int frames = 0, stops = 0;
+    QElapsedTimer clock;
+    clock.start();
+    // At least 300 frames, and on until the reader has been served a good number of them.
+    while ((frames < 300 || served.load() < 100) && !failure.load() && clock.elapsed() < 5000) {
+        ++frames;
+        const QSize s = sizes[frames % 3];
+        qv::rectest::publishPreviewFrame(tool.data(), s.width(), s.height(), 0x00102030u + frames);
+        rec.pollPreview();
+        if (frames % 50 == 0) { // the image becomes null and comes back
+            rec.stopPreview();
+            rec.startPreview("m0", 640, 360);
+            ++stops;
+        }
+    }
+    done = true;
+    reader.join();
+    QVERIFY2(!failure.load(), failure.load());
+    QVERIFY(served.load() >= 100);
+    QCOMPARE(rec.previewSerial(), frames + stops);
+}
+
+QTEST_MAIN(TestRecorderPreview)
+#include "tst_recorder_preview.moc"

@@ -1,0 +1,134 @@
+// The capture preview's Windows mapping: created by PreviewBlock under the name the capture tool
+// is given, written by a helper process the way the tool does, and read with the sequence
+// protocol, damaged frames included.
+
+#include "tests/win/win_test_support.h"
+
+#include "recorder/preview_block.h"
+#include "recorder/preview_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+namespace qv::wintest {
+namespace {
+
+using rec::FrameRead;
+
+const std::filesystem::path kWriter = programFolder() / L"qv_preview_writer.exe";
+
+class WinPreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(block_.create(GetCurrentProcessId())) << block_.error();
+        writer_ = std::make_unique<HelperProcess>(kWriter, widen(block_.name()));
+        ASSERT_TRUE(writer_->running());
+    }
+
+    FrameRead read() {
+        return rec::readPreviewFrame(
+            block_.data(), block_.size(), last_,
+            [this](std::uint32_t w, std::uint32_t h) {
+                pixels_.assign(std::size_t(w) * h, 0);
+                width_ = w;
+                return reinterpret_cast<unsigned char*>(pixels_.data());
+            },
+            &last_);
+    }
+
+    rec::PreviewBlock block_;
+    std::unique_ptr<HelperProcess> writer_;
+    std::uint32_t last_ = 0;
+    std::uint32_t width_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+TEST_F(WinPreview, IsTheNamedMappingWithAFreshHeader) {
+    EXPECT_EQ(block_.name(), "Local\\QuorvelPreview-" + std::to_string(GetCurrentProcessId()));
+    EXPECT_EQ(block_.size(), 3686464u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block_.data()), 4), "QVPV");
+    EXPECT_EQ(rec::loadPreviewWord(block_.data(), rec::kPreviewCapacityOffset), 3686400u);
+    for (std::size_t offset = 8; offset < rec::kPreviewHeaderSize; offset += 4)
+        EXPECT_EQ(rec::loadPreviewWord(block_.data(), offset), 0u) << offset;
+    EXPECT_EQ(read(), FrameRead::Incomplete); // no frame yet
+
+    // The name is held: a second block of the same process id is refused until it is free.
+    rec::PreviewBlock second;
+    EXPECT_FALSE(second.create(GetCurrentProcessId()));
+    EXPECT_FALSE(second.valid());
+    writer_->finish();
+    block_.release();
+    EXPECT_TRUE(second.create(GetCurrentProcessId())) << second.error();
+}
+
+TEST_F(WinPreview, TakesEachFrameOfAnotherProcessOnce) {
+    ASSERT_EQ(writer_->command("frame 64 36 112233"), "ok");
+    ASSERT_EQ(read(), FrameRead::Taken);
+    EXPECT_EQ(last_, 2u);
+    EXPECT_EQ(width_, 64u);
+    ASSERT_EQ(pixels_.size(), 64u * 36u);
+    EXPECT_EQ(pixels_.back(), 0x00112233u);
+    EXPECT_EQ(read(), FrameRead::Unchanged);
+
+    ASSERT_EQ(writer_->command("frame 1280 720 abcdef"), "ok");
+    ASSERT_EQ(read(), FrameRead::Taken);
+    EXPECT_EQ(last_, 4u);
+    ASSERT_EQ(pixels_.size(), 1280u * 720u);
+    EXPECT_EQ(pixels_.back(), 0x00abcdefu);
+}
+
+TEST_F(WinPreview, SkipsDamagedFramesAndTakesTheNextGoodOne) {
+    struct Case {
+        std::vector<std::string> commands;
+        FrameRead expected;
+    };
+    // Each good frame after a damaged one takes the next even sequence, so the damaged
+    // sequences below are all new to the reader.
+    const std::vector<Case> cases = {
+        {{"begin"}, FrameRead::Incomplete},
+        {{"header 7 4 4"}, FrameRead::Incomplete},
+        {{"header 0 4 4"}, FrameRead::Incomplete},
+        {{"header 10 0 4"}, FrameRead::BadSize},
+        {{"header 14 1281 720"}, FrameRead::BadSize},
+        {{"header 18 65536 16384"}, FrameRead::BadSize},
+        {{"capacity 4294967295", "header 22 1281 720"}, FrameRead::BadSize},
+        {{"magic 56505650", "header 26 4 4"}, FrameRead::NoBlock},
+    };
+    std::uint32_t colour = 0x10;
+    for (const Case& c : cases) {
+        for (const std::string& command : c.commands)
+            ASSERT_EQ(writer_->command(command), "ok") << command;
+        EXPECT_EQ(read(), c.expected) << c.commands.back();
+        ASSERT_EQ(writer_->command("magic 56505651"), "ok");
+        ASSERT_EQ(writer_->command("capacity 3686400"), "ok");
+        char frame[64];
+        std::snprintf(frame, sizeof frame, "frame 8 8 %x", ++colour);
+        ASSERT_EQ(writer_->command(frame), "ok");
+        ASSERT_EQ(read(), FrameRead::Taken) << "after " << c.commands.back();
+        EXPECT_EQ(pixels_[63], colour);
+    }
+}
+
+TEST_F(WinPreview, NeverTakesAMixOfTwoFramesWhileTheWriterRuns) {
+    ASSERT_EQ(writer_->command("stream 400"), "ok");
+    int taken = 0;
+    std::size_t mixed = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (taken < 20 && std::chrono::steady_clock::now() < deadline) {
+        if (read() != FrameRead::Taken)
+            continue;
+        ++taken;
+        for (std::uint32_t pixel : pixels_)
+            mixed += pixel != pixels_[0];
+        if (mixed)
+            break;
+    }
+    EXPECT_EQ(writer_->command("join"), "ok");
+    EXPECT_EQ(mixed, 0u);
+    EXPECT_EQ(taken, 20);
+}
+
+} // namespace
+} // namespace qv::wintest
