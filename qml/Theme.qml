@@ -1,0 +1,166 @@
+pragma Singleton
+import QtQuick
+
+// The dark studio look in one place: every colour, the two font families and the helpers that
+// turn numbers into the interface's texts (decimal comma, true minus sign U+2212).
+QtObject {
+    id: root
+
+    // Surfaces
+    readonly property color bg: "#101114"
+    readonly property color panel: "#18191D"
+    readonly property color panelBorder: "#2A2C32"
+    readonly property color card: "#1F2126"
+    readonly property color border: "#2E3137"
+    readonly property color header: "#1C1D21"
+    readonly property color control: "#22242A"
+    readonly property color controlHover: "#2A2D34"
+    readonly property color controlBorder: "#34373E"
+    readonly property color raised: "#26282E"
+    readonly property color well: "#2A2C32"
+    readonly property color frame: "#454A55"
+
+    // Text
+    readonly property color text: "#E8E6E1"
+    readonly property color text2: "#9A9DA4"
+    readonly property color text3: "#C9C7C1"
+    readonly property color text4: "#B5B7BD"
+    readonly property color scale: "#8C8F96"
+
+    // Accents and states
+    readonly property color amber: "#F2B53A"
+    readonly property color blue: "#7AA7FF"
+    readonly property color red: "#F07167"
+    readonly property color redDim: "#6A3434"
+    readonly property color redBg: "#3A1E1E"
+    readonly property color redText: "#F5B5AE"
+    readonly property color green: "#9BE05A"
+    readonly property color peak: "#F59E5B"
+    readonly property color onAccent: "#15120A"
+    readonly property color dot: "#3A3D44"
+    readonly property color dim: "#8C08090B"
+
+    // Fixed shades of single controls, named here so no control spells a colour itself.
+    readonly property color tipFill: "#2A2C33"          // tooltip and toast
+    readonly property color flatHover: "#14FFFFFF"      // flat button or segment under the mouse
+    readonly property color pressedFill: "#30333A"      // pressed button
+    readonly property color selectedFill: "#3A3D45"     // selected segment, hovered switch track
+    readonly property color trackOff: "#2E3138"         // switch track off, hovered list entry
+    readonly property color outline: "#4A4D55"          // switch and check-box border, scroll bars
+    readonly property color outlineHover: "#6A6D75"     // hovered check box, disabled handle, grey dot
+    readonly property color textOnRed: "#1B0B0A"        // text on a red button
+    readonly property color amberTint: "#2E2614"        // selected card or active box
+    readonly property color amberTintHover: "#3A2E14"
+    readonly property color tileOn: "#2B2D33"           // icon tile of a row that is on (hot)
+    readonly property color tileOff: "#222327"
+    readonly property color dashed: "#464952"           // dashed outlines
+    readonly property color mark: "#5C606A"             // 0 dB mark, scroll thumb
+    readonly property color white: "#FFFFFF"            // slider handle while dragged, curve lines
+    readonly property color handleEdge: "#1A1B1F"       // fader handle border without focus
+    readonly property color bandGroove: "#16171B"       // groove of an equaliser band
+    readonly property color bandMark: "#40FFFFFF"       // 0 dB line of an equaliser band
+    readonly property color meterMuted: "#5A5D64"       // meter of a muted source
+    readonly property color peakMuted: "#6E7179"
+    readonly property color meterTrack: "#0FFFFFFF"     // thin level line of a list row
+    readonly property color addTileHover: "#212226"
+    readonly property color confirmFill: "#2A1D1E"      // remove confirmation inside a row
+    readonly property color confirmBorder: "#5A3434"
+    readonly property color okFill: "#1F2A1C"           // Windows status: all is well
+    readonly property color okBorder: "#34492B"
+    readonly property color okText: "#B9E89A"
+    readonly property color warnFill: "#2A2414"         // Windows status: needs attention
+    readonly property color warnBorder: "#5A4A22"
+    readonly property color warnText: "#F2D48A"
+
+    readonly property string sans: "IBM Plex Sans"
+    readonly property string mono: "IBM Plex Mono"
+
+    readonly property string minus: "\u2212"
+
+    // Not a number to show (a missing row key, NaN): a dash instead of "NaN".
+    function _isNumber(v) {
+        return v !== null && v !== undefined && v !== "" && isFinite(v)
+    }
+
+    // Gain in dB: one decimal, explicit sign, and no sign at all when it rounds to zero.
+    function db(v) {
+        if (!root._isNumber(v))
+            return "\u2014"
+        const t = Math.abs(Number(v)).toFixed(1).replace(".", ",")
+        if (t === "0,0")
+            return t
+        return (Number(v) > 0 ? "+" : root.minus) + t
+    }
+
+    function num(v, digits) {
+        if (!root._isNumber(v))
+            return "\u2014"
+        const d = digits === undefined ? 1 : digits
+        return Number(v).toFixed(d).replace(".", ",").replace("-", root.minus)
+    }
+
+    // Pan -100 ... 100 as C, L35, R100.
+    function pan(v) {
+        if (!root._isNumber(v))
+            return "C"
+        const p = Math.round(Number(v))
+        if (p === 0)
+            return "C"
+        return (p < 0 ? "L" : "R") + Math.abs(p)
+    }
+
+    // Six hex digits without "#": the icon provider draws opaque, so alpha is dropped. Upper case
+    // so one colour always gives one URL (and one cached image) however it was written.
+    function hex(c) {
+        let s = String(c)
+        if (!(s.length === 9 || s.length === 7) || s.charAt(0) !== "#")
+            s = String(Qt.lighter(c, 1.0)) // a colour name: let Qt spell it out
+        if (s.length === 9)
+            return s.substring(3).toUpperCase()
+        if (s.length === 7)
+            return s.substring(1).toUpperCase()
+        return "E8E6E1"
+    }
+
+    function icon(name, c, w) {
+        return "image://icon/" + name + "?c=" + root.hex(c) + "&w=" + (w === undefined ? 1.8 : w)
+    }
+
+    function _join(list) {
+        const out = []
+        for (let i = 0; i < list.length; ++i)
+            out.push(String(list[i]))
+        return out.join(", ")
+    }
+
+    // What keeps a microphone's changed voice from reaching everywhere, as {kind, text, action}.
+    function micIssues(ch, listenOn) {
+        const out = []
+        if (!ch)
+            return out
+        const issue = ch.defaultIssue
+        if (typeof issue === "string" && issue.length > 0)
+            out.push({ kind: "default", text: issue + ".", action: "Исправить" })
+        const bypass = ch.bypass
+        if (bypass && bypass.length > 0) {
+            out.push({
+                kind: "bypass",
+                action: "",
+                text: "Записывают микрофон напрямую, без изменения голоса: " + root._join(bypass)
+                      + ". В их настройках выберите микрофон «По умолчанию»."
+            })
+        }
+        const names = listenOn ? listenOn : []
+        for (let i = 0; i < names.length; ++i) {
+            const n = String(names[i])
+            out.push({
+                kind: "listen",
+                action: "Открыть звук Windows",
+                text: "Windows повторяет «" + n + "» в наушники — поэтому вы слышите себя. "
+                      + "Выключите: вкладка «Запись» → «" + n + "» → «Свойства» → «Прослушать» → снять «Прослушивать с данного устройства». "
+                      + "Слышать себя в QUORVEL — кнопкой с наушниками у микрофона."
+            })
+        }
+        return out
+    }
+}

@@ -1,0 +1,56 @@
+import QtQuick
+
+// Stand-in for the Backend as the controls see it: the properties they read, and a log of the
+// calls they make.
+QtObject {
+    id: fake
+
+    property string toast: ""
+    property bool blink: false
+    property bool ready: true
+    property var hidden: []
+    property var windows: ({})
+    property var settings: ({})
+    property var calls: []
+
+    property QtObject meters: QtObject {
+        id: meters
+
+        property int frame: 0
+        property var levels: ({})
+
+        function left(id) {
+            const l = meters.levels[id]
+            return l ? l[0] : 0
+        }
+
+        function right(id) {
+            const l = meters.levels[id]
+            return l ? l[1] : 0
+        }
+
+        // Levels of one id, announced like the store does: by bumping the frame.
+        function set(id, left, right) {
+            const copy = Object.assign({}, meters.levels)
+            copy[id] = [left, right]
+            meters.levels = copy
+            meters.frame += 1
+        }
+    }
+
+    function assignWindowsDefaults() {
+        fake.calls = fake.calls.concat(["assignWindowsDefaults"])
+    }
+
+    function reset() {
+        fake.toast = ""
+        fake.blink = false
+        fake.ready = true
+        fake.hidden = []
+        fake.windows = {}
+        fake.settings = {}
+        fake.calls = []
+        meters.levels = {}
+        meters.frame = 0
+    }
+}

@@ -1,0 +1,264 @@
+import QtQuick
+import QtTest
+import "qrc:/qml"
+import "helpers.js" as H
+
+// The controls that show things: Meter, Toast, StatusPill, the layout helpers and the drawn
+// shapes.
+TestCase {
+    id: testCase
+
+    name: "Display"
+    when: windowShown
+    visible: true
+    width: 640
+    height: 480
+
+    Component { id: meterComponent; Meter { x: 10; y: 10; height: 200 } }
+    Component { id: toastComponent; Item { width: 400; height: 300; Toast { objectName: "toast" } } }
+    Component { id: pillComponent; StatusPill { x: 10; y: 10 } }
+    Component { id: boxComponent; Rectangle { color: "transparent" } }
+    Component { id: splitComponent; SplitRow {} }
+    Component { id: curveComponent; EqCurve { x: 0; y: 0; width: 200; height: 100 } }
+    Component { id: dashedComponent; DashedRect { x: 0; y: 0; width: 100; height: 60 } }
+    // Drawn controls are checked against black: what is not black was painted.
+    Component { id: blackComponent; Rectangle { x: 10; y: 10; width: 220; height: 120; color: "black" } }
+
+    function init() {
+        failOnWarning(/.?/)
+        qv.reset()
+    }
+
+    function bars(meter) {
+        return [meter.children[0], meter.children[1]]
+    }
+
+    function test_meter_maps_levels() {
+        const m = createTemporaryObject(meterComponent, testCase, { sourceId: "in:mic" })
+        compare(m.width, 2 * 8 + 3)
+        const [l, r] = bars(m)
+        compare(r.x, 11)
+        qv.meters.set("in:mic", 1.0, 0.5)
+        const lGreen = H.byName(l, "greenFill")
+        const lPeak = H.byName(l, "peakFill")
+        const rGreen = H.byName(r, "greenFill")
+        const rPeak = H.byName(r, "peakFill")
+        // Full scale: green up to 85 %, the peak colour from there to the top.
+        compare(lGreen.height, 0.85 * 200)
+        compare(lGreen.y, 200 - 0.85 * 200)
+        verify(lPeak.visible)
+        fuzzyCompare(lPeak.height, 0.15 * 200, 1e-9)
+        compare(lPeak.y, 0)
+        verify(Qt.colorEqual(lGreen.color, Theme.green))
+        verify(Qt.colorEqual(lPeak.color, Theme.peak))
+        // Half scale: green only.
+        compare(rGreen.height, 100)
+        verify(!rPeak.visible)
+        m.muted = true
+        verify(Qt.colorEqual(lGreen.color, Theme.meterMuted))
+        verify(Qt.colorEqual(lPeak.color, Theme.peakMuted))
+    }
+
+    function test_meter_follows_frames_and_clamps() {
+        const m = createTemporaryObject(meterComponent, testCase, { sourceId: "app:x" })
+        compare(m.leftLevel, 0)
+        qv.meters.set("app:x", 0.3, 0.6)
+        compare(m.leftLevel, 0.3)
+        compare(m.rightLevel, 0.6)
+        qv.meters.set("app:x", 7, -1)
+        compare(m.leftLevel, 1)
+        compare(m.rightLevel, 0)
+        qv.meters.set("app:x", NaN, 0.2)
+        compare(m.leftLevel, 0)
+        m.sourceId = "app:unknown"
+        compare(m.leftLevel, 0)
+    }
+
+    function test_toast_shows_and_fades() {
+        const host = createTemporaryObject(toastComponent, testCase)
+        const t = H.byName(host, "toast")
+        verify(!t.visible)
+        qv.toast = "Нет связи с движком"
+        tryCompare(t, "opacity", 1)
+        verify(t.visible)
+        compare(t.shownText, "Нет связи с движком")
+        verify(t.width < 400 - 48)
+        qv.toast = ""
+        // The text stays while it fades out.
+        compare(t.shownText, "Нет связи с движком")
+        tryCompare(t, "visible", false)
+    }
+
+    function makeSplit(leftW, rightW, width) {
+        const row = createTemporaryObject(splitComponent, testCase, { width: width })
+        const left = createTemporaryObject(boxComponent, testCase, { implicitWidth: leftW, width: leftW, height: 30 })
+        const right = createTemporaryObject(boxComponent, testCase, { implicitWidth: rightW, width: rightW, height: 40 })
+        row.leftItem = left
+        row.rightItem = right
+        return { row: row, left: left, right: right }
+    }
+
+    function test_split_row_exact_fit_stays_on_one_line() {
+        const s = makeSplit(100, 80, 192)
+        verify(s.row.oneLine)
+        compare(s.row.height, 40)
+        compare(s.left.x, 0)
+        compare(s.left.y, 5)
+        compare(s.right.x, 192 - 80)
+        compare(s.right.y, 0)
+        compare(s.left.parent, s.row)
+        compare(s.right.parent, s.row)
+    }
+
+    function test_split_row_wraps_when_short() {
+        const s = makeSplit(100, 80, 191)
+        verify(!s.row.oneLine)
+        compare(s.right.x, 0)
+        compare(s.right.y, 30 + 8)
+        compare(s.row.height, 30 + 8 + 40)
+        // Growing again puts it back on one line.
+        s.row.width = 300
+        verify(s.row.oneLine)
+        compare(s.right.x, 220)
+    }
+
+    function test_split_row_never_takes_width_from_its_groups() {
+        const s = makeSplit(500, 400, 300)
+        compare(s.row.implicitWidth, 0)
+        compare(s.row.width, 300)
+        // A caller planning with the right group's compact width.
+        s.row.rightNatural = 100
+        s.row.width = 620
+        verify(s.row.oneLine)
+    }
+
+    function test_status_pill_modes_data() {
+        return [
+            { tag: "not ready", ready: false, windows: { known: true, driver: true, ok: true },
+              mode: "unknown", full: "Windows → ?", short: "Windows", tip: "Нет связи с движком" },
+            { tag: "unknown", ready: true, windows: { known: false },
+              mode: "unknown", full: "Windows → ?", short: "Windows", tip: "Нет связи с движком" },
+            { tag: "no driver", ready: true, windows: { known: true, driver: false, systemName: "Динамики" },
+              mode: "nodriver", full: "Без драйвера QUORVEL", short: "Без драйвера",
+              tip: "Драйвер QUORVEL не установлен: весь звук берётся с «Динамики», приложения — захватом процесса. Виртуального микрофона нет." },
+            { tag: "no driver unnamed", ready: true, windows: { known: true, driver: false },
+              mode: "nodriver", full: "Без драйвера QUORVEL", short: "Без драйвера",
+              tip: "Драйвер QUORVEL не установлен: весь звук берётся с «устройства Windows по умолчанию», приложения — захватом процесса. Виртуального микрофона нет." },
+            { tag: "ok", ready: true, windows: { known: true, driver: true, ok: true },
+              mode: "ok", full: "Windows → QUORVEL", short: "QUORVEL", tip: "QUORVEL выбран в Windows как вывод и микрофон" },
+            { tag: "warn", ready: true, windows: { known: true, driver: true, ok: false, defaultOut: "Динамики" },
+              mode: "warn", full: "Windows → QUORVEL", short: "QUORVEL",
+              tip: "В Windows сейчас: вывод — Динамики, микрофон — ?.\nЗвук приложений не проходит через QUORVEL, пока он не выбран." }
+        ]
+    }
+
+    function test_status_pill_modes(data) {
+        qv.ready = data.ready
+        qv.windows = data.windows
+        const pill = createTemporaryObject(pillComponent, testCase)
+        compare(pill.mode, data.mode)
+        compare(pill.text, data.full)
+        compare(pill.textFor(true), data.short)
+        compare(pill.tipText, data.tip)
+        compare(pill.height, 40)
+        pill.compact = true
+        compare(pill.text, data.short)
+        verify(pill.widthFor(true) <= pill.widthFor(false))
+        compare(pill.width, pill.widthFor(true))
+    }
+
+    function test_status_pill_width_matches_layout_data() {
+        return [
+            { tag: "warn", windows: { known: true, driver: true, ok: false }, compact: false },
+            { tag: "warn compact", windows: { known: true, driver: true, ok: false }, compact: true },
+            { tag: "ok", windows: { known: true, driver: true, ok: true }, compact: false },
+            { tag: "no driver", windows: { known: true, driver: false }, compact: false },
+            { tag: "unknown compact", windows: {}, compact: true }
+        ]
+    }
+
+    // The measured width must be what the pill really lays out, or the toolbar plans with a
+    // wrong width. Measuring rounds each text up, so it may exceed the layout by under 2 px,
+    // never fall short of it.
+    function test_status_pill_width_matches_layout(data) {
+        qv.windows = data.windows
+        const pill = createTemporaryObject(pillComponent, testCase, { compact: data.compact })
+        const row = H.find(pill, k => k.spacing === 8)
+        tryVerify(() => {
+            const slack = pill.width - (row.x + row.width + 10)
+            return slack >= 0 && slack < 2
+        }, 1000,
+                  "laid out " + (row.x + row.width + 10) + ", measured " + pill.width)
+    }
+
+    function test_status_pill_assigns_defaults() {
+        qv.windows = { known: true, driver: true, ok: false }
+        const pill = createTemporaryObject(pillComponent, testCase)
+        mouseClick(H.byText(pill, "Выбрать"))
+        compare(qv.calls, ["assignWindowsDefaults"])
+    }
+
+    function onBlack(component, props) {
+        const host = createTemporaryObject(blackComponent, testCase)
+        return component.createObject(host, props)
+    }
+
+    // Waits until the canvas has painted what `ready` looks for, then returns the picture. The
+    // picture is taken of the black host (the item sits at its origin): grabImage of an item
+    // nested deeper is offset in Qt 6.4.
+    function painted(item, ready) {
+        tryVerify(() => ready(grabImage(item.parent)), 3000, "nothing painted")
+        return grabImage(item.parent)
+    }
+
+    function test_eq_curve_draws_fill_and_line() {
+        const curve = onBlack(curveComponent, { points: [13, 13, 13, 13, 13], color: Theme.amber })
+        const img = painted(curve, i => i.pixel(100, 2).r > 0.5)
+        // The line at +13 dB sits 2 px from the top, in amber.
+        const line = img.pixel(100, 2)
+        verify(line.r > line.b + 0.3, "line " + line)
+        // Between the line and the 0 dB line: amber at 16 %.
+        const filled = img.pixel(100, 25)
+        verify(filled.r > 0.08 && filled.r < 0.3 && filled.r > filled.b, "fill " + filled)
+        curve.fill = false
+        painted(curve, i => i.pixel(100, 25).r === 0)
+    }
+
+    function test_eq_curve_single_point_draws_zero_line_only() {
+        const curve = onBlack(curveComponent, { points: [13] })
+        const img = painted(curve, i => i.pixel(100, 50).r > 0)
+        compare(img.pixel(100, 2).r, 0)
+        compare(img.pixel(100, 25).r, 0)
+    }
+
+    function test_dashed_rect_is_dashed() {
+        const d = onBlack(dashedComponent, {})
+        const img = painted(d, i => {
+            for (let x = 10; x < 20; ++x) {
+                if (i.pixel(x, 0).r > 0.1)
+                    return true
+            }
+            return false
+        })
+        let on = 0
+        let off = 0
+        for (let x = 15; x < 85; ++x) {
+            if (img.pixel(x, 0).r > 0.1)
+                ++on
+            else
+                ++off
+        }
+        // 4 on, 3 off.
+        verify(on > 30 && off > 20, "on " + on + " off " + off)
+        compare(img.pixel(50, 30).r, 0)
+        // Resizing repaints the outline at the new edge.
+        d.width = 80
+        painted(d, i => {
+            for (let y = 15; y < 45; ++y) {
+                if (i.pixel(79, y).r > 0.1)
+                    return true
+            }
+            return false
+        })
+    }
+}

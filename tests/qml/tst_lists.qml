@@ -1,0 +1,231 @@
+import QtQuick
+import QtTest
+import "qrc:/qml"
+import "helpers.js" as H
+
+// The controls of lists and dialogs: Combo, AddRow, FolderRow and FxRow.
+TestCase {
+    id: testCase
+
+    name: "Lists"
+    when: windowShown
+    visible: true
+    width: 700
+    height: 600
+
+    readonly property var devices: [
+        { id: "out:a", name: "Наушники" },
+        { id: "out:b", name: "Колонки" },
+        { id: "out:c", name: "Телевизор" }
+    ]
+
+    Component { id: comboComponent; Combo { x: 10; y: 10; width: 240 } }
+    Component { id: addRowComponent; AddRow { x: 10; y: 10; width: 620 } }
+    Component { id: folderRowComponent; FolderRow { x: 10; y: 10; width: 560 } }
+    Component { id: fxRowComponent; FxRow { x: 10; y: 10; width: 168 } }
+    Component { id: spyComponent; SignalSpy {} }
+
+    function spyOn(target, signalName) {
+        return createTemporaryObject(spyComponent, testCase, { target: target, signalName: signalName })
+    }
+
+    function init() {
+        failOnWarning(/.?/)
+        qv.reset()
+        qvRec.reset()
+    }
+
+    // An entry of the open list, once the list has laid it out.
+    function entry(combo, index) {
+        const list = combo.popup.contentItem
+        tryVerify(() => list.itemAtIndex(index) !== null)
+        return list.itemAtIndex(index)
+    }
+
+
+
+    function test_combo_shows_current_or_placeholder() {
+        const c = createTemporaryObject(comboComponent, testCase, {
+            items: testCase.devices, currentId: "out:x", placeholder: "Устройство вывода…"
+        })
+        compare(c.currentIndex, -1)
+        compare(c.displayText, "Устройство вывода…")
+        verify(Qt.colorEqual(c.contentItem.color, Theme.text2))
+        c.currentId = "out:b"
+        compare(c.currentIndex, 1)
+        compare(c.displayText, "Колонки")
+        verify(Qt.colorEqual(c.contentItem.color, Theme.text))
+        compare(c.height, 40)
+    }
+
+    function test_combo_picking_another_item() {
+        const c = createTemporaryObject(comboComponent, testCase, { items: testCase.devices, currentId: "out:a" })
+        const picks = spyOn(c, "picked")
+        mouseClick(c)
+        tryCompare(c.popup, "opened", true)
+        verify(c.popup.width >= 320)
+        compare(c.popup.y, c.height + 4)
+        const e = entry(c, 2)
+        verify(e !== null)
+        compare(e.height, 36)
+        mouseClick(e)
+        compare(picks.count, 1)
+        compare(picks.signalArguments[0][0], "out:c")
+        // The control does not take the choice itself: it keeps showing currentId ...
+        compare(c.currentIndex, 0)
+        compare(c.displayText, "Наушники")
+        // ... until the model says so.
+        c.currentId = "out:c"
+        compare(c.currentIndex, 2)
+        compare(c.displayText, "Телевизор")
+    }
+
+    function test_combo_picking_the_current_item_emits_nothing() {
+        const c = createTemporaryObject(comboComponent, testCase, { items: testCase.devices, currentId: "out:b" })
+        const picks = spyOn(c, "picked")
+        mouseClick(c)
+        tryCompare(c.popup, "opened", true)
+        mouseClick(entry(c, 1))
+        compare(picks.count, 0)
+        compare(c.currentIndex, 1)
+    }
+
+    function test_combo_picking_with_keys() {
+        const c = createTemporaryObject(comboComponent, testCase, { items: testCase.devices, currentId: "out:a" })
+        const picks = spyOn(c, "picked")
+        c.forceActiveFocus()
+        keyClick(Qt.Key_Down)
+        compare(picks.count, 1)
+        compare(picks.signalArguments[0][0], "out:b")
+        compare(c.currentIndex, 0)
+    }
+
+    function test_add_row_heights() {
+        const plain = createTemporaryObject(addRowComponent, testCase, { title: "Discord", icon: "app" })
+        compare(plain.height, 56)
+        const full = createTemporaryObject(addRowComponent, testCase, {
+            title: "Discord", icon: "app", volume: -6, meterId: "app:discord.exe"
+        })
+        compare(full.height, 56)
+        full.confirming = true
+        compare(full.height, 56 + 52)
+        // The level line lies within the 56 px line.
+        const line = H.byName(full, "levelLine")
+        verify(line.visible)
+        verify(line.y + line.height <= 56)
+    }
+
+    function test_add_row_volume() {
+        const row = createTemporaryObject(addRowComponent, testCase, { title: "Игра", volume: -12 })
+        const volumes = spyOn(row, "volumeMoved")
+        verify(H.byText(row, "\u221212,0") !== null)
+        const slider = H.find(row, k => k.Accessible.name === "Громкость: Игра")
+        verify(slider !== null)
+        compare(slider.width, 128)
+        compare(slider.value, -12)
+        const y = slider.height / 2
+        const x0 = slider.handle.x
+        const x1 = slider.leftPadding + slider.availableWidth // the top of the range
+        mousePress(slider, x0, y)
+        for (let i = 1; i <= 4; ++i)
+            mouseMove(slider, x0 + (x1 - x0) * i / 4, y)
+        // While pressed the text follows the slider, not the row.
+        verify(H.byText(row, "+12,0") !== null)
+        mouseRelease(slider, x1, y)
+        verify(volumes.count >= 2)
+        const last = volumes.signalArguments[volumes.count - 1]
+        compare(last[0], 12)
+        compare(last[1], false)
+        compare(volumes.signalArguments[0][1], true)
+        verify(H.byText(row, "\u221212,0") !== null)
+    }
+
+    function test_add_row_level_line() {
+        const row = createTemporaryObject(addRowComponent, testCase, { title: "Mic", meterId: "in:mic" })
+        const line = H.byName(row, "levelLine")
+        const fill = line.children[0]
+        compare(line.width, 160)
+        compare(fill.width, 0)
+        qv.meters.set("in:mic", 0.25, 0.5)
+        compare(fill.width, 0.5 * 160)
+        verify(Qt.colorEqual(fill.color, Theme.green))
+        qv.meters.set("in:mic", 0.95, 2.0)
+        compare(fill.width, 160)
+        verify(Qt.colorEqual(fill.color, Theme.peak))
+    }
+
+    function test_add_row_toggle_and_confirm() {
+        const row = createTemporaryObject(addRowComponent, testCase, {
+            title: "Колонки", checked: true, confirming: true, confirmText: "Убрать «Колонки»?"
+        })
+        const toggles = spyOn(row, "toggled")
+        const confirms = spyOn(row, "confirmed")
+        const cancels = spyOn(row, "cancelled")
+        const toggle = H.find(row, k => k.Accessible.role === Accessible.CheckBox)
+        compare(toggle.x, row.width - 14 - 40)
+        compare(toggle.y, 16)
+        mouseClick(toggle)
+        compare(toggles.count, 1)
+        compare(toggles.signalArguments[0][0], false)
+        mouseClick(H.byText(row, "Убрать"))
+        compare(confirms.count, 1)
+        mouseClick(H.byText(row, "Отмена"))
+        compare(cancels.count, 1)
+        verify(row.checked)
+    }
+
+    function test_folder_row_reads_recorder() {
+        const f = createTemporaryObject(folderRowComponent, testCase, { kind: "audio", label: "Звук" })
+        compare(f.folder, "/home/user/Music/QUORVEL")
+        verify(H.byText(f, "Звук").visible)
+        qvRec.audioFolder = "/data/rec"
+        compare(f.folder, "/data/rec")
+        f.kind = "video"
+        compare(f.folder, "/home/user/Videos/QUORVEL")
+    }
+
+    function test_folder_row_buttons() {
+        const f = createTemporaryObject(folderRowComponent, testCase, { kind: "video" })
+        mouseClick(H.byText(f, "Изменить…"))
+        mouseClick(H.find(f, k => k.icon === "folder"))
+        compare(qvRec.calls, ["chooseFolder:video", "openFolder:video"])
+        const reset = H.find(f, k => k.icon === "refresh")
+        verify(!reset.visible)
+        qv.settings = { videoFolder: "/data/video" }
+        verify(reset.visible)
+        mouseClick(reset)
+        compare(qvRec.calls[2], "resetFolder:video")
+        f.canReset = false
+        verify(!reset.visible)
+        f.canReset = true
+        qv.settings = { videoFolder: "", audioFolder: "/x" }
+        verify(!reset.visible)
+    }
+
+    function test_fx_row() {
+        const fx = createTemporaryObject(fxRowComponent, testCase, {
+            label: "Пан", value: -35, from: -100, to: 100, step: 5, centered: true, text: Theme.pan(-35)
+        })
+        compare(fx.height, 24)
+        compare(fx.slider.x, 48)
+        compare(fx.slider.width, 168 - 48 - 44)
+        compare(fx.slider.value, -35)
+        verify(H.byText(fx, "L35") !== null)
+        const moves = spyOn(fx, "movedTo")
+        const commits = spyOn(fx, "committed")
+        const s = fx.slider
+        const y = s.height / 2
+        const x0 = s.handle.x
+        const x1 = s.leftPadding + 0.75 * s.availableWidth // +50
+        mousePress(s, x0, y)
+        for (let i = 1; i <= 4; ++i)
+            mouseMove(s, x0 + (x1 - x0) * i / 4, y)
+        mouseRelease(s, x1, y)
+        verify(moves.count >= 1)
+        compare(commits.count, 1)
+        compare(commits.signalArguments[0][0], 50)
+        // Every value lands on the step.
+        for (let j = 0; j < moves.count; ++j)
+            compare(moves.signalArguments[j][0] % 5, 0)
+    }
+}
