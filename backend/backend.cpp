@@ -291,6 +291,7 @@ bool Backend::applyConfig(const Json& document) {
         return false;
     }
     m_config = std::move(fresh);
+    mirrorChanged();
     const bool wasLoaded = m_configLoaded;
     m_configLoaded = true;
     rebuildModels();

@@ -15,9 +15,15 @@
 // outstanding is held back and only the newest is applied once they are all answered, so the
 // interface does not jump back to an older value.
 //
+// Everything QML reads - the three list models and the plain properties - is recomputed at once
+// by rebuildModels after every change of the mirror, the endpoint list or the engine's running
+// state; the list models announce only rows and roles that really differ.
+//
 // Files: backend.cpp (construction, connection, requests, messages, toast/blink, engine
-// control), backend_edits.cpp (edit path and QML invokables), backend_models.cpp (runtime
-// inputs and rebuildModels, the rows' extension point).
+// control), backend_edits.cpp (edit path and QML invokables), backend_models.cpp (presence
+// predicates, rebuildModels), backend_rows.cpp (the rows), backend_state.cpp ("endpoints" and
+// "state" payloads, device notices), backend_derived.cpp (derived properties),
+// backend_windows.cpp (Windows defaults, endpoint replacement, default-microphone diagnosis).
 
 #include "config/commands.h"
 #include "config/mixer_config.h"
@@ -60,6 +66,31 @@ class Backend : public QObject {
     Q_PROPERTY(QStringList voiceCategories READ voiceCategories CONSTANT)
     Q_PROPERTY(QVariantList eqPresets READ eqPresets CONSTANT)
     Q_PROPERTY(QVariantList eqCategories READ eqCategories CONSTANT)
+    Q_PROPERTY(QVariantMap engine READ engine NOTIFY stateChanged)
+    Q_PROPERTY(QVariantList hidden READ hidden NOTIFY changed)
+    Q_PROPERTY(QVariantList inputsList READ inputsList NOTIFY changed)
+    Q_PROPERTY(QVariantList outputsList READ outputsList NOTIFY changed)
+    Q_PROPERTY(QVariantList renderEndpoints READ renderEndpoints NOTIFY changed)
+    Q_PROPERTY(QVariantMap settings READ settings NOTIFY changed)
+    Q_PROPERTY(QVariantMap windows READ windows NOTIFY changed)
+    Q_PROPERTY(int unavailableCount READ unavailableCount NOTIFY changed)
+    Q_PROPERTY(int sourceCount READ sourceCount NOTIFY changed)
+    Q_PROPERTY(bool anyExpanded READ anyExpanded NOTIFY changed)
+    Q_PROPERTY(bool anyMicVisible READ anyMicVisible NOTIFY changed)
+    Q_PROPERTY(QVariantMap sampleChannel READ sampleChannel NOTIFY changed)
+    Q_PROPERTY(bool micMuted READ micMuted NOTIFY changed)
+    Q_PROPERTY(bool hasMic READ hasMic NOTIFY changed)
+    Q_PROPERTY(QVariantList mics READ mics NOTIFY changed)
+    Q_PROPERTY(bool voiceOn READ voiceOn NOTIFY changed)
+    Q_PROPERTY(QString monitorName READ monitorName NOTIFY changed)
+    Q_PROPERTY(bool voiceViaDriver READ voiceViaDriver NOTIFY changed)
+    Q_PROPERTY(QVariantMap virtualMic READ virtualMic NOTIFY changed)
+    Q_PROPERTY(QVariantList cableOutputs READ cableOutputs NOTIFY changed)
+    Q_PROPERTY(QVariantList cableInputs READ cableInputs NOTIFY changed)
+    Q_PROPERTY(QVariantMap vbCable READ vbCable NOTIFY changed)
+    Q_PROPERTY(QVariantList scenes READ scenes NOTIFY changed)
+    Q_PROPERTY(QString currentSceneName READ currentSceneName NOTIFY changed)
+    Q_PROPERTY(bool sceneModified READ sceneModified NOTIFY changed)
 
 public:
     using Json = nlohmann::json;
@@ -93,6 +124,33 @@ public:
     QVariantList eqPresets() const;
     QVariantList eqCategories() const;
 
+    // Derived properties, recomputed by every rebuildModels (engine: by applyState).
+    QVariantMap engine() const { return m_engine; }
+    QVariantList hidden() const { return m_derived.hidden; }
+    QVariantList inputsList() const { return m_derived.inputsList; }
+    QVariantList outputsList() const { return m_derived.outputsList; }
+    QVariantList renderEndpoints() const { return m_derived.renderEndpoints; }
+    QVariantMap settings() const { return m_derived.settings; }
+    QVariantMap windows() const { return m_derived.windows; }
+    int unavailableCount() const { return m_derived.unavailableCount; }
+    int sourceCount() const { return int(m_config.sources.size()); }
+    bool anyExpanded() const { return m_derived.anyExpanded; }
+    bool anyMicVisible() const { return m_derived.anyMicVisible; }
+    QVariantMap sampleChannel() const { return m_derived.sampleChannel; }
+    bool micMuted() const { return m_derived.micMuted; }
+    bool hasMic() const { return m_derived.hasMic; }
+    QVariantList mics() const { return m_derived.mics; }
+    bool voiceOn() const { return m_derived.voiceOn; }
+    QString monitorName() const { return m_derived.monitorName; }
+    bool voiceViaDriver() const { return m_derived.voiceViaDriver; }
+    QVariantMap virtualMic() const { return m_derived.virtualMic; }
+    QVariantList cableOutputs() const { return m_derived.cableOutputs; }
+    QVariantList cableInputs() const { return m_derived.cableInputs; }
+    QVariantMap vbCable() const { return m_derived.vbCable; }
+    QVariantList scenes() const { return m_derived.scenes; }
+    QString currentSceneName() const { return m_derived.currentSceneName; }
+    bool sceneModified() const { return m_derived.sceneModified; }
+
     // ---- QML invokables ----
     Q_INVOKABLE QVariantList eqCurve(const QVariantList& bands, int points) const;
 
@@ -105,6 +163,8 @@ public:
     Q_INVOKABLE void setMonitor(const QString& mic, bool on);
     Q_INVOKABLE void setVirtualMic(const QString& renderId, const QString& recordId = QString());
     Q_INVOKABLE void replaceEndpoint(const QString& id, const QString& endpointId);
+    Q_INVOKABLE QString suggestRecord(const QString& renderId) const;
+    Q_INVOKABLE QVariantList replaceCandidates(const QString& id) const;
     Q_INVOKABLE void saveScene(const QString& name);
     Q_INVOKABLE void updateScene(const QString& id);
     Q_INVOKABLE void applyScene(const QString& id);
@@ -167,7 +227,12 @@ public:
     int pendingReplyCount() const { return int(m_pendingReplies.size()); }
     int pendingEditCount() const { return int(m_pendingEdits.size()); }
     bool hasDeferredConfig() const { return m_deferred; }
-    qint64 clockMs() const { return m_clock.elapsed(); }
+    // The monotonic millisecond clock of the presence rules (an application stays present for
+    // a while after it stopped playing). Tests replace it; an empty function restores the real one.
+    qint64 clockMs() const { return m_clockOverride ? m_clockOverride() : m_clock.elapsed(); }
+    void setClockForTesting(std::function<qint64()> clock) { m_clockOverride = std::move(clock); }
+    bool haveState() const { return m_haveState; }
+    bool driverInstalled() const { return m_driverInstalled; }
 
 public slots:
     void onConnection(bool connected, const QString& status);
@@ -193,6 +258,39 @@ private:
     // A request whose success re-reads the endpoint list.
     void requestThenEndpoints(Json command, std::function<void()> onSuccess = {});
 
+    // Engine-reported running state of one output / one source ("state" message).
+    struct DeviceRuntime {
+        bool available = false;
+        double latencyMs = -1;
+        std::string error;
+    };
+    struct SourceRuntime {
+        bool playing = false;
+        bool available = true;
+    };
+
+    // What the first pass of a rebuild learns from the endpoint list about Windows' defaults.
+    struct WindowsDefaults {
+        bool driverPresent = false;
+        bool sinkDefault = false;
+        bool micDefault = false;
+        QString defaultOut;
+        QString defaultIn;
+        QString systemName;
+    };
+
+    // The published values of the derived properties, replaced as a whole by each rebuild.
+    struct Derived {
+        QVariantList hidden, inputsList, outputsList, renderEndpoints, cableOutputs, cableInputs;
+        QVariantList mics, scenes;
+        QVariantMap settings, windows, sampleChannel, virtualMic, vbCable;
+        int unavailableCount = 0;
+        bool anyExpanded = false, anyMicVisible = false;
+        bool micMuted = false, hasMic = false, voiceOn = false, voiceViaDriver = false;
+        bool sceneModified = false;
+        QString monitorName, currentSceneName;
+    };
+
     // Role lists of the three list models (backend_models.cpp).
     static QStringList channelRoleNames();
     static QStringList sourceRoleNames();
@@ -200,10 +298,31 @@ private:
 
     // Predicates of the rows, shared with the invokables (backend_models.cpp).
     bool deviceOk(const Device& d) const;
+    bool devicePresent(const Device& d) const;
     bool sourcePresent(const Source& s) const;
+    bool sourcePresentAt(const Source& s, qint64 now) const;
     bool sourceVisible(const Source& s) const;
     bool anyMicVoiceOn() const;
     QString monitorOutputName() const;
+    const DeviceRuntime* deviceRuntime(const std::string& id) const;
+
+    // The three row builders (backend_rows.cpp) and the derived properties (backend_derived.cpp).
+    struct RowContext;
+    WindowsDefaults gatherWindowsDefaults() const;
+    QList<QVariantMap> buildDeviceRows(const RowContext& ctx) const;
+    void buildSourceAndChannelRows(const RowContext& ctx, QList<QVariantMap>& sourceRows,
+                                   QList<QVariantMap>& channelRows, Derived& out) const;
+    void computeDerived(const RowContext& ctx, const QList<QVariantMap>& channelRows, Derived& out);
+    void computeEndpointPickers(Derived& out) const;
+    void computeScenes(Derived& out);
+    // Fills the routing table of `ctx` (backend_models.cpp).
+    void prepareRouting(RowContext& ctx) const;
+    // Fills the default-microphone inputs of `ctx` (backend_windows.cpp).
+    void prepareMicDiagnosis(RowContext& ctx) const;
+    // The Windows default-microphone issue of microphone `mic` (empty when there is none).
+    QString defaultMicIssue(const Source& mic, const RowContext& ctx) const;
+    // Marks the mirror as changed so values cached from it are recomputed.
+    void mirrorChanged() { ++m_configGeneration; }
 
     Transport* m_transport;
     ListModel* m_channels;
@@ -234,6 +353,20 @@ private:
     std::vector<EndpointInfo> m_endpoints;
     std::map<std::string, std::string> m_endpointTags; // endpoint id -> product tag
     Json m_lastState;                                  // the last "state" payload, kept whole
+    bool m_haveState = false;
+    std::map<std::string, DeviceRuntime> m_deviceRuntime;
+    std::map<std::string, SourceRuntime> m_sourceRuntime;
+    std::map<std::string, qint64> m_lastPlaying; // source id -> clock when last seen playing
+    std::map<std::string, QStringList> m_micBypassApps;
+    bool m_driverInstalled = false;
+    std::map<std::string, bool> m_previousAvailability; // device id -> available, last state
+    QVariantMap m_engine;
+    std::function<qint64()> m_clockOverride;
+
+    // Derived properties and what they are cached from.
+    Derived m_derived;
+    quint64 m_configGeneration = 0;
+    quint64 m_scenesGeneration = ~quint64(0); // generation the scene list was computed for
 };
 
 } // namespace qv::ui

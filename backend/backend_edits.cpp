@@ -5,8 +5,6 @@
 
 #include "backend/json_variant.h"
 
-#include <QProcess>
-
 #include <array>
 #include <string_view>
 
@@ -74,8 +72,10 @@ void Backend::sendEdit(const Json& command) {
             return;
         }
         m_config = std::move(candidate);
-        if (result.changed)
+        if (result.changed) {
+            mirrorChanged();
             rebuildModels();
+        }
     }
     sendRequest(command);
 }
@@ -84,8 +84,10 @@ void Backend::queueLiveEdit(const std::string& key, const Json& command) {
     // A refused live edit is still sent: the engine refuses it too, and its error reply shows
     // the text and brings the engine's document back into the mirror.
     const CommandResult result = applyCommand(m_config, command, m_endpoints);
-    if (result.changed)
+    if (result.changed) {
+        mirrorChanged();
         rebuildModels();
+    }
     auto it = m_pendingEdits.find(key);
     if (it != m_pendingEdits.end())
         mergeInto(it->second, command);
@@ -148,17 +150,6 @@ void Backend::toggleMicTarget(const QString& mic, const QString& app) {
 
 void Backend::setMicAll(const QString& mic, bool on) {
     sendEdit({{"cmd", "setMicAll"}, {"mic", utf8(mic)}, {"on", on}});
-}
-
-void Backend::setVirtualMic(const QString& renderId, const QString& recordId) {
-    sendEdit({{"cmd", "setVirtualMic"},
-              {"endpointId", utf8(renderId)},
-              {"recordEndpointId", utf8(recordId)}});
-}
-
-void Backend::replaceEndpoint(const QString& id, const QString& endpointId) {
-    const char* cmd = id.startsWith(QLatin1String("in:")) ? "replaceInput" : "replaceDevice";
-    sendEdit({{"cmd", cmd}, {"id", utf8(id)}, {"endpointId", utf8(endpointId)}});
 }
 
 void Backend::addDevice(const QString& endpointId) {
@@ -349,25 +340,6 @@ void Backend::demoSetIssues(bool on) {
     if (!demo())
         return;
     sendRequest({{"cmd", "demoIssues"}, {"on", on}});
-}
-
-void Backend::setWindowsDefault(const QString& endpointId) {
-    requestThenEndpoints({{"cmd", "setWindowsDefault"}, {"endpointId", utf8(endpointId)}});
-}
-
-void Backend::applyMicDefault(const QString& micId) {
-    requestThenEndpoints({{"cmd", "applyMicDefault"}, {"mic", utf8(micId)}});
-}
-
-void Backend::assignWindowsDefaults() {
-    requestThenEndpoints({{"cmd", "assignWindowsDefaults"}}, [this] {
-        showToast(QStringLiteral("QUORVEL назначен в Windows выводом и микрофоном по умолчанию"));
-    });
-}
-
-void Backend::openWindowsSound(int tab) {
-    QProcess::startDetached(QStringLiteral("control.exe"),
-                            {QStringLiteral("mmsys.cpl,,%1").arg(tab)});
 }
 
 } // namespace qv::ui

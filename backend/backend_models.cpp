@@ -1,31 +1,15 @@
-// Backend: the runtime inputs from the engine's "endpoints" and "state" messages, the row
-// predicates and rebuildModels, which turns the mirror and those inputs into the list models
-// and derived properties.
+// Backend: the role lists, the presence predicates and rebuildModels, which turns the mirror and
+// the engine's runtime inputs into the list models and derived properties.
 //
-// The rows themselves are filled in here as the row building grows; until the engine has
-// reported its running state every device counts as ok and every source as present.
+// The rows themselves are built in backend_rows.cpp, the plain properties in backend_derived.cpp.
 
-#include "backend/backend.h"
-
+#include "backend/backend_internal.h"
 #include "backend/list_model.h"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace qv::ui {
-
-using Json = nlohmann::json;
-
-namespace {
-
-std::string textOr(const Json& obj, const char* key, std::string fallback = {}) {
-    auto it = obj.find(key);
-    return it != obj.end() && it->is_string() ? it->get<std::string>() : std::move(fallback);
-}
-
-bool boolOr(const Json& obj, const char* key, bool fallback) {
-    auto it = obj.find(key);
-    return it != obj.end() && it->is_boolean() ? it->get<bool>() : fallback;
-}
-
-} // namespace
 
 QStringList Backend::channelRoleNames() {
     return {"id",     "kind",    "kindLabel",  "name",      "subtitle", "icon",
@@ -51,51 +35,123 @@ QStringList Backend::deviceRoleNames() {
 }
 
 // Every row and derived property is recomputed here at once, after every change of the mirror or
-// of the runtime inputs, so QML never sees a half-updated mixer; `revision` then tells bindings
-// that anything may have moved.
+// of the runtime inputs, so QML never sees a half-updated mixer. The order matters to QML: the
+// devices first (source rows name them), then channels and sources, then the plain
+// properties, and `changed()` last so bindings read a consistent whole.
 void Backend::rebuildModels() {
+    RowContext ctx;
+    ctx.now = clockMs();
+    ctx.windows = gatherWindowsDefaults();
+    ctx.deviceOrder.reserve(m_config.devices.size());
+    for (DeviceKind kind : {DeviceKind::Physical, DeviceKind::VirtualMic})
+        for (const Device& d : m_config.devices)
+            if (d.kind == kind)
+                ctx.deviceOrder.push_back(&d);
+    ctx.deviceOk.reserve(ctx.deviceOrder.size());
+    for (const Device* d : ctx.deviceOrder) {
+        ctx.deviceOk.push_back(deviceOk(*d));
+        ctx.deviceIds.push_back(qstr(d->id));
+        ctx.deviceNames.push_back(qstr(d->name));
+    }
+    prepareRouting(ctx);
+    prepareMicDiagnosis(ctx);
+
+    m_devices->setRows(buildDeviceRows(ctx));
+
+    Derived next;
+    QList<QVariantMap> sourceRows;
+    QList<QVariantMap> channelRows;
+    buildSourceAndChannelRows(ctx, sourceRows, channelRows, next);
+    m_channels->setRows(channelRows);
+    m_sources->setRows(sourceRows);
+
+    computeDerived(ctx, channelRows, next);
+    m_derived = std::move(next);
+
     ++m_revision;
     emit changed();
 }
 
-void Backend::applyEndpoints(const Json& payload) {
-    if (!payload.is_array())
-        return;
-    m_endpoints.clear();
-    m_endpointTags.clear();
-    for (const Json& element : payload) {
-        if (!element.is_object())
-            continue;
-        EndpointInfo e;
-        e.id = textOr(element, "id");
-        e.name = textOr(element, "name");
-        e.hardwareId = textOr(element, "hardwareId");
-        e.render = boolOr(element, "render", true);
-        e.active = boolOr(element, "active", false);
-        e.isDefault = boolOr(element, "isDefault", false);
-        e.isDefaultComm = boolOr(element, "isDefaultComm", e.isDefault);
-        auto tag = element.find("quorvel");
-        if (tag != element.end() && tag->is_string())
-            m_endpointTags[e.id] = tag->get<std::string>();
-        m_endpoints.push_back(std::move(e));
+// Who plays where, the routing relation of the document (playsOn), for all pairs at once: a
+// device's own source set is walked once instead of being searched for every source.
+void Backend::prepareRouting(RowContext& ctx) const {
+    const size_t sourceCount = m_config.sources.size();
+    const size_t deviceCount = ctx.deviceOrder.size();
+    ctx.plays.assign(sourceCount * deviceCount, 0);
+    std::unordered_map<std::string_view, size_t> index;
+    index.reserve(sourceCount);
+    for (size_t i = 0; i < sourceCount; ++i)
+        index.emplace(m_config.sources[i].id, i);
+    auto routable = [](const Source& s) {
+        return s.kind == SourceKind::App || s.kind == SourceKind::System;
+    };
+    for (size_t j = 0; j < deviceCount; ++j) {
+        const Device& d = *ctx.deviceOrder[j];
+        if (d.kind == DeviceKind::VirtualMic) {
+            for (size_t i = 0; i < sourceCount; ++i) {
+                const Source& s = m_config.sources[i];
+                ctx.plays[i * deviceCount + j] = s.kind == SourceKind::PhysicalInput &&
+                                                 (s.targets.allApps || !s.targets.apps.empty());
+            }
+        } else if (d.mode == DeviceMode::All) {
+            for (size_t i = 0; i < sourceCount; ++i)
+                ctx.plays[i * deviceCount + j] = routable(m_config.sources[i]);
+        } else {
+            for (const std::string& id : d.sources) {
+                auto it = index.find(id);
+                if (it != index.end() && routable(m_config.sources[it->second]))
+                    ctx.plays[it->second * deviceCount + j] = 1;
+            }
+        }
     }
-    rebuildModels();
 }
 
-void Backend::applyState(const Json& payload) {
-    if (!payload.is_object())
-        return;
-    m_lastState = payload;
-    emit stateChanged();
-    rebuildModels();
+const Backend::DeviceRuntime* Backend::deviceRuntime(const std::string& id) const {
+    auto it = m_deviceRuntime.find(id);
+    return it == m_deviceRuntime.end() ? nullptr : &it->second;
 }
 
+// Until the engine has reported its running state nothing counts as missing or broken, so the
+// first frames do not flash errors for devices that are merely not reported yet.
 bool Backend::deviceOk(const Device& d) const {
-    return d.state != DeviceState::Disabled;
+    if (d.state == DeviceState::Disabled)
+        return false;
+    if (!m_haveState)
+        return true;
+    const DeviceRuntime* r = deviceRuntime(d.id);
+    return !r || (r->available && r->error.empty());
 }
 
-bool Backend::sourcePresent(const Source&) const {
-    return true;
+bool Backend::devicePresent(const Device& d) const {
+    if (!m_haveState)
+        return true;
+    const DeviceRuntime* r = deviceRuntime(d.id);
+    return r && r->available;
+}
+
+bool Backend::sourcePresent(const Source& s) const {
+    return sourcePresentAt(s, clockMs());
+}
+
+// An application that has just gone quiet (a pause between songs, a call on hold) keeps its
+// strip for 15 s instead of flickering out and back.
+bool Backend::sourcePresentAt(const Source& s, qint64 now) const {
+    constexpr qint64 kKeepAfterPlayingMs = 15000;
+    if (!m_haveState)
+        return true;
+    const auto runtime = m_sourceRuntime.find(s.id);
+    switch (s.kind) {
+    case SourceKind::PhysicalInput:
+        return runtime != m_sourceRuntime.end() && runtime->second.available;
+    case SourceKind::System:
+        return true;
+    case SourceKind::App:
+        break;
+    }
+    if (runtime != m_sourceRuntime.end() && runtime->second.playing)
+        return true;
+    const auto last = m_lastPlaying.find(s.id);
+    return last != m_lastPlaying.end() && now - last->second < kKeepAfterPlayingMs;
 }
 
 bool Backend::sourceVisible(const Source& s) const {
@@ -114,7 +170,7 @@ bool Backend::anyMicVoiceOn() const {
 QString Backend::monitorOutputName() const {
     // Physical devices come first in device order, so the first usable one is the answer.
     for (const Device& d : m_config.devices)
-        if (d.kind == DeviceKind::Physical && d.state != DeviceState::Disabled && deviceOk(d))
+        if (d.kind == DeviceKind::Physical && deviceOk(d))
             return QString::fromStdString(d.name);
     return {};
 }

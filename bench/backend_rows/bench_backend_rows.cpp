@@ -1,0 +1,160 @@
+// The cost of rebuilding every row and derived property, in the demo world (8 sources,
+// 4 devices) and in a large one (128 sources, 16 devices), against the demo engine:
+//   RebuildUnchanged   rebuildModels() with nothing new: all rows built and diffed, no list
+//                      signal may come out (counter listSignals, per rebuild)
+//   RepeatedState      the same "state" payload taken in again (what the engine's periodic
+//                      state message costs when nothing moved)
+//   OneGainChanged     setSource(id, {gainDb}, true): local apply, rebuild with one changed
+//                      role in one row, merge; listSignals counts the dataChanged signals
+//                      (one per list whose row changed)
+
+#include "backend/backend.h"
+#include "config/commands.h"
+#include "engine/demo_transport.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using Json = nlohmann::json;
+using qv::ui::Backend;
+using qv::ui::DemoTransport;
+
+namespace {
+
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "bench_backend_rows";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+}
+
+bool settled(const Backend& b) {
+    return b.pendingReplyCount() == 0 && b.pendingEditCount() == 0 && !b.hasDeferredConfig();
+}
+
+bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// The demo document grown to 128 sources and 16 devices, applications routed over the outputs.
+Json largeDocument(const qv::MixerConfig& demo) {
+    qv::MixerConfig doc = demo;
+    for (int i = int(doc.sources.size()); i < 128; ++i) {
+        qv::Source s;
+        s.kind = qv::SourceKind::App;
+        s.exeName = "bench" + std::to_string(i) + ".exe";
+        s.id = "app:" + s.exeName;
+        s.name = "Приложение " + std::to_string(i);
+        s.exePath = "C:\\Program Files\\Bench\\" + s.exeName;
+        s.gainDb = float(-(i % 30));
+        doc.sources.push_back(s);
+    }
+    for (int j = int(doc.devices.size()); j < 16; ++j) {
+        qv::Device d;
+        d.endpointId = "bench-out-" + std::to_string(j);
+        d.id = "out:" + d.endpointId;
+        d.name = "Выход " + std::to_string(j);
+        for (size_t i = size_t(j); i < doc.sources.size(); i += 3)
+            if (doc.sources[i].kind == qv::SourceKind::App)
+                d.sources.insert(doc.sources[i].id);
+        doc.devices.push_back(d);
+    }
+    return Json::parse(qv::serializeConfig(doc));
+}
+
+struct World {
+    std::unique_ptr<DemoTransport> transport;
+    std::unique_ptr<Backend> backend;
+    int listSignals = 0;
+
+    explicit World(bool large) {
+        ensureApp();
+        transport = std::make_unique<DemoTransport>(true, true);
+        backend = std::make_unique<Backend>(transport.get());
+        transport->start();
+        if (!runUntil(
+                [&] { return backend->ready() && settled(*backend) && backend->haveState(); }))
+            qFatal("the demo engine did not answer");
+        if (large) {
+            backend->sendEdit({{"cmd", "setConfig"}, {"config", largeDocument(backend->config())}});
+            if (!runUntil([&] { return settled(*backend); }) ||
+                backend->config().sources.size() != 128)
+                qFatal("the large document was not taken over");
+            // A state that reports the large world's sources too.
+            backend->sendRequest({{"cmd", "getState"}}, [this](const Json& reply) {
+                if (reply.contains("state"))
+                    backend->applyState(reply["state"]);
+            });
+            runUntil([&] { return settled(*backend); });
+        }
+        for (QObject* m : {backend->channels(), backend->sources(), backend->devices()}) {
+            auto* model = qobject_cast<QAbstractItemModel*>(m);
+            auto count = [this] { ++listSignals; };
+            QObject::connect(model, &QAbstractItemModel::dataChanged, count);
+            QObject::connect(model, &QAbstractItemModel::rowsInserted, count);
+            QObject::connect(model, &QAbstractItemModel::rowsRemoved, count);
+            QObject::connect(model, &QAbstractItemModel::rowsMoved, count);
+            QObject::connect(model, &QAbstractItemModel::modelReset, count);
+        }
+    }
+
+    void report(benchmark::State& state, bool large) {
+        state.counters["listSignals"] =
+            benchmark::Counter(double(listSignals), benchmark::Counter::kAvgIterations);
+        state.SetLabel(large ? "128 sources, 16 devices" : "demo world");
+    }
+};
+
+void RebuildUnchanged(benchmark::State& state) {
+    const bool large = state.range(0) != 0;
+    World w(large);
+    for (auto _ : state)
+        w.backend->rebuildModels();
+    w.report(state, large);
+}
+
+void RepeatedState(benchmark::State& state) {
+    const bool large = state.range(0) != 0;
+    World w(large);
+    Json payload;
+    w.backend->sendRequest({{"cmd", "getState"}}, [&payload](const Json& reply) {
+        payload = reply.value("state", Json::object());
+    });
+    runUntil([&] { return settled(*w.backend); });
+    w.listSignals = 0;
+    for (auto _ : state)
+        w.backend->applyState(payload);
+    w.report(state, large);
+}
+
+void OneGainChanged(benchmark::State& state) {
+    const bool large = state.range(0) != 0;
+    World w(large);
+    const QString id = QStringLiteral("app:chrome.exe");
+    int step = 0;
+    for (auto _ : state)
+        w.backend->setSource(id, {{QStringLiteral("gainDb"), -(++step % 48) * 0.25 - 0.1}}, true);
+    w.report(state, large);
+    w.backend->flushPendingEdits();
+    runUntil([&] { return settled(*w.backend); });
+}
+
+} // namespace
+
+BENCHMARK(RebuildUnchanged)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RepeatedState)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OneGainChanged)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
