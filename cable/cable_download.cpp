@@ -1,0 +1,163 @@
+// CableSetup: the download of the driver package, its check and save, and the unpack.
+#include "cable/cable_setup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace qv::ui {
+
+namespace {
+
+const QString kDownload = QStringLiteral("download");
+const QString kUnpack = QStringLiteral("unpack");
+const QString kError = QStringLiteral("error");
+
+const char kDownloadText[] = "Скачиваю VB-CABLE с %1…";
+const char kDownloadFailedText[] = "Не удалось скачать VB-CABLE (%1). Проверьте интернет или "
+                                   "скачайте его сами с %2/Cable — после установки QUORVEL "
+                                   "подключит его.";
+const char kDamagedText[] = "Скачанный файл VB-CABLE повреждён — попробуйте ещё раз.";
+const char kSaveFailedText[] = "Не удалось сохранить VB-CABLE в %1";
+const char kUnpackText[] = "Распаковываю VB-CABLE…";
+const char kUnpackFailedText[] = "Не удалось распаковать VB-CABLE (%1).";
+
+} // namespace
+
+QString CableSetup::downloadText(int percent) const {
+    const QString text = QString::fromUtf8(kDownloadText).arg(siteDomain());
+    return percent < 0 ? text : text + QStringLiteral(" %1 %").arg(percent);
+}
+
+void CableSetup::download(int attempt) {
+    setState(kDownload, downloadText(-1), 0);
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+
+    QNetworkRequest request(downloadUrl(attempt));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("QUORVEL"));
+    QNetworkReply* reply = m_network->get(request);
+    m_reply = reply;
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 received, qint64 total) {
+                onDownloadProgress(reply, received, total);
+            });
+    // The cap is enforced as data arrives: downloadProgress is throttled by Qt and may come
+    // only after the whole body is in memory. An announced size over the cap stops at once.
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (reply == m_reply && announced > kMaxPackageBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+        if (reply == m_reply && reply->bytesAvailable() > kMaxPackageBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, attempt] { onDownloadFinished(reply, attempt); });
+}
+
+void CableSetup::onDownloadProgress(QNetworkReply* reply, qint64 received, qint64 total) {
+    if (reply != m_reply)
+        return;
+    // Aborting reports through finished().
+    if (received > kMaxPackageBytes || total > kMaxPackageBytes) {
+        reply->abort();
+        return;
+    }
+    const int percent = total >= 1 ? int(std::clamp<qint64>(received * 100 / total, 0, 100)) : -1;
+    if (percent == m_progress)
+        return;
+    setState(kDownload, downloadText(percent), percent);
+}
+
+void CableSetup::onDownloadFinished(QNetworkReply* reply, int attempt) {
+    reply->deleteLater();
+    if (reply != m_reply || m_state != kDownload)
+        return;
+    m_reply = nullptr;
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() == QNetworkReply::NoError && status == 200) {
+        saveBody(reply->readAll());
+        return;
+    }
+    if (status == 404 && attempt + 1 < kDownloadAddresses) {
+        download(attempt + 1);
+        return;
+    }
+    setState(kError,
+             QString::fromUtf8(kDownloadFailedText).arg(reply->errorString(), siteDomain()));
+}
+
+void CableSetup::saveBody(const QByteArray& body) {
+    if (body.size() < kMinPackageBytes || body.size() > kMaxPackageBytes ||
+        !body.startsWith("PK")) {
+        setState(kError, QString::fromUtf8(kDamagedText));
+        return;
+    }
+    const QString folder = m_env.workFolder;
+    bool saved = false;
+    if (!folder.isEmpty() && QDir().mkpath(folder)) {
+        // Written under a temporary name and renamed, so a half-written package never stays.
+        QSaveFile file(packagePath());
+        saved = file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
+    }
+    if (!saved) {
+        setState(kError, QString::fromUtf8(kSaveFailedText).arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    unpack();
+}
+
+void CableSetup::unpack() {
+    setState(kUnpack, QString::fromUtf8(kUnpackText));
+    const QString package = packagePath();
+    const QString dir = QFileInfo(package).absolutePath();
+    const UnpackCommand command =
+        m_env.system.unpackCommand ? m_env.system.unpackCommand(package, dir) : UnpackCommand();
+
+    auto* process = new QProcess(this);
+    m_unpack = process;
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this,
+            [this, process](int exitCode, QProcess::ExitStatus status) {
+                onUnpackEnded(process, status == QProcess::NormalExit ? exitCode : -1);
+            });
+    // A tool that cannot start never reports finished(); without this the run would hang.
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            onUnpackEnded(process, -1);
+    });
+    process->start(command.program, command.arguments);
+}
+
+void CableSetup::onUnpackEnded(QProcess* process, int exitCode) {
+    if (process != m_unpack)
+        return;
+    m_unpack = nullptr;
+    process->deleteLater();
+    if (m_state != kUnpack)
+        return;
+
+    const QString package = packagePath();
+    const QString installer = findInstaller(QFileInfo(package).absolutePath());
+    if (exitCode == 0 && !installer.isEmpty()) {
+        QFile::remove(package);
+        check(installer);
+        return;
+    }
+    setState(kError, QString::fromUtf8(kUnpackFailedText).arg(QDir::toNativeSeparators(package)));
+}
+
+} // namespace qv::ui

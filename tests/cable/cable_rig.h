@@ -1,0 +1,113 @@
+#pragma once
+// Shared pieces of the cable setup tests: a loopback HTTP server, a ZIP writer, a wait timer the
+// test advances by hand, scripted system calls, and a CableSetup on a Backend that talks to a
+// scripted engine.
+
+#include "backend/backend.h"
+#include "cable/cable_setup.h"
+#include "tests/support/scripted_transport.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace qv::test {
+
+// Answers HTTP GETs on 127.0.0.1 only, one response per path, each connection closed after it.
+class LoopbackServer : public QObject {
+    Q_OBJECT
+public:
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        QByteArray location;        // a redirect target
+        bool noLength = false;      // the body ends when the connection closes
+        qint64 declaredLength = -1; // a Content-Length other than the body's size
+        bool hold = false;          // never answer
+    };
+
+    LoopbackServer();
+    QUrl base() const;
+    void route(const QString& path, const Response& response) { m_routes[path] = response; }
+    QStringList paths() const { return m_paths; } // requested paths, in order
+    QList<QByteArray> userAgents() const { return m_userAgents; }
+    int openConnections() const;
+
+private:
+    void serve(class QTcpSocket* socket);
+
+    QTcpServer m_server;
+    QHash<QString, Response> m_routes;
+    QStringList m_paths;
+    QList<QByteArray> m_userAgents;
+};
+
+// A ZIP archive with the entries stored uncompressed.
+QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
+
+class ManualWaitTimer : public qv::ui::CableWaitTimer {
+public:
+    void start(int ms) override { m_deadline = m_now + ms, m_active = true; }
+    void stop() override { m_active = false; }
+    bool active() const { return m_active; }
+    void advance(int ms);
+
+private:
+    qint64 m_now = 0, m_deadline = 0;
+    bool m_active = false;
+};
+
+// A started installer the test ends by hand.
+class FakeInstaller : public qv::ui::InstallerProcess {
+public:
+    void end() { emit finished(); }
+};
+
+struct LaunchCall {
+    QString installer, parameters, folder;
+};
+
+// A CableSetup with temporary folders, scripted system calls and a Backend on a scripted engine.
+struct CableRig {
+    QTemporaryDir temp;
+    QString programFolder, workFolder;
+    std::unique_ptr<ScriptedTransport> transport = std::make_unique<ScriptedTransport>();
+    std::unique_ptr<qv::ui::Backend> backend;
+    std::unique_ptr<qv::ui::CableSetup> setup;
+    ManualWaitTimer* timer = nullptr;
+
+    // What the scripted system calls answer, and what they were asked.
+    quint32 verdict = 0;
+    quint32 launchError = 0;
+    bool launchWithHandle = false;
+    QStringList verified;
+    std::vector<LaunchCall> launches;
+    QList<QUrl> opened;
+    QPointer<FakeInstaller> installer;
+    QList<QStringList> history; // {state, message, progress} after every changed()
+
+    // `workName` may hold characters that need quoting; the engine's document is `config`.
+    explicit CableRig(const QString& workName = QStringLiteral("work"),
+                      const nlohmann::json& config = documentWithoutVirtualMic());
+    // Builds the setup; `change` adjusts its environment first (the real system calls, say).
+    void create(const std::function<void(qv::ui::CableEnvironment&)>& change = {});
+
+    void bundle(const QByteArray& content = "bundled installer");
+    QString leaveInstaller(const QByteArray& content = "left-over installer");
+    // The engine reports the VB-CABLE endpoints (or none).
+    void showCable(bool present);
+    std::vector<nlohmann::json> sentCommands(const std::string& cmd) const;
+    QString state() const { return setup->state(); }
+
+    static nlohmann::json documentWithoutVirtualMic();
+    static nlohmann::json cableEndpoints();
+};
+
+} // namespace qv::test

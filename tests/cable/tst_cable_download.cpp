@@ -1,0 +1,282 @@
+// The download path against a loopback HTTP server and the unpack with the real bsdtar; the
+// signature check and the elevated start are scripted.
+
+#include "tests/cable/cable_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QtTest>
+
+using qv::test::CableRig;
+using qv::test::LoopbackServer;
+using Response = LoopbackServer::Response;
+
+Q_DECLARE_METATYPE(Response)
+
+namespace {
+
+const QString kFirst = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip");
+const QString kSecond = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack43.zip");
+const QString kDamaged = QStringLiteral("Скачанный файл VB-CABLE повреждён — попробуйте ещё раз.");
+const QString kDownloadFailedEnd =
+    QStringLiteral("). Проверьте интернет или скачайте его сами с vb-audio.com/Cable — после "
+                   "установки QUORVEL подключит его.");
+
+Response answer(int status, const QByteArray& body = {}) {
+    Response r;
+    r.status = status;
+    r.body = body;
+    return r;
+}
+
+// A driver package: the installer one folder down, and enough padding to pass the size check.
+QByteArray package(const QByteArray& installerName = "VBCABLE Pack/VBCABLE_Setup_x64.exe") {
+    return qv::test::storedZip(
+        {{installerName, "installer bytes"}, {"readme.txt", QByteArray(2000, 'r')}});
+}
+
+void startDownload(CableRig& rig, LoopbackServer& server) {
+    rig.create([&](qv::ui::CableEnvironment& env) { env.downloadServer = server.base(); });
+    rig.setup->install();
+}
+
+} // namespace
+
+class CableDownloadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("bsdtar")).isEmpty(),
+                 "bsdtar (Debian package libarchive-tools) is needed");
+    }
+
+    void answers_data();
+    void answers();
+    void oversizedBodiesAreCutOff_data();
+    void oversizedBodiesAreCutOff();
+    void packageUnpacksIntoAFolderThatNeedsQuoting();
+    void unpackFailures_data();
+    void unpackFailures();
+    void saveFailureNamesTheFolder();
+    void cancelStopsADownloadQuietly();
+    void serverAddressComesFromTheEnvironment();
+};
+
+void CableDownloadTest::answers_data() {
+    QTest::addColumn<Response>("first");
+    QTest::addColumn<Response>("second");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("messageStart");
+
+    const QString failed = QStringLiteral("Не удалось скачать VB-CABLE (");
+    const QString unpackFailed = QStringLiteral("Не удалось распаковать VB-CABLE (");
+    const QString declined = QStringLiteral("Установка отменена");
+    Response redirect = answer(302);
+    redirect.location = "/mirror/pack.zip";
+
+    QTest::newRow("404 then 200") << answer(404) << answer(200, package())
+                                  << QStringList{kFirst, kSecond} << "cancelled" << declined;
+    QTest::newRow("404 twice") << answer(404) << answer(404) << QStringList{kFirst, kSecond}
+                               << "error" << failed;
+    QTest::newRow("server error is not retried")
+        << answer(500) << answer(200, package()) << QStringList{kFirst} << "error" << failed;
+    QTest::newRow("redirect followed")
+        << redirect << answer(200, package()) << QStringList{kFirst, "/mirror/pack.zip"}
+        << "cancelled" << declined;
+    QTest::newRow("HTML page") << answer(200, "<html>" + QByteArray(3000, 'x') + "</html>")
+                               << answer(200, package()) << QStringList{kFirst} << "error"
+                               << kDamaged;
+    QTest::newRow("999 bytes") << answer(200, "PK" + QByteArray(997, 'x')) << Response()
+                               << QStringList{kFirst} << "error" << kDamaged;
+    QTest::newRow("1000 bytes pass the check")
+        << answer(200, "PK" + QByteArray(998, 'x')) << Response() << QStringList{kFirst} << "error"
+        << unpackFailed;
+    QTest::newRow("30 MiB pass the check")
+        << answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes - 2, 'x'))
+        << Response() << QStringList{kFirst} << "error" << unpackFailed;
+}
+
+void CableDownloadTest::answers() {
+    QFETCH(Response, first);
+    QFETCH(Response, second);
+    QFETCH(QStringList, paths);
+    QFETCH(QString, state);
+    QFETCH(QString, messageStart);
+
+    LoopbackServer server;
+    server.route(kFirst, first);
+    server.route(kSecond, second);
+    server.route(QStringLiteral("/mirror/pack.zip"), second);
+    CableRig rig;
+    rig.launchError = 1223;
+    startDownload(rig, server);
+
+    QCOMPARE(rig.state(), QStringLiteral("download"));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
+    QCOMPARE(rig.state(), state);
+    QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
+    if (messageStart.startsWith(QStringLiteral("Не удалось скачать")))
+        QVERIFY(rig.setup->message().endsWith(kDownloadFailedEnd));
+    QCOMPARE(rig.setup->progress(), -1);
+    QCOMPARE(server.paths(), paths);
+    for (const QByteArray& agent : server.userAgents())
+        QCOMPARE(agent, QByteArray("QUORVEL"));
+    // The package never stays behind: rejected bodies are not written, unpacked ones removed.
+    if (state == QLatin1String("cancelled"))
+        QVERIFY(!QFile::exists(rig.setup->packagePath()));
+}
+
+void CableDownloadTest::oversizedBodiesAreCutOff_data() {
+    QTest::addColumn<Response>("response");
+    Response streamed =
+        answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes + 65536, 'x'));
+    streamed.noLength = true;
+    Response announced = answer(200, "PK" + QByteArray(4096, 'x'));
+    announced.declaredLength = 40 * 1024 * 1024;
+    QTest::newRow("no length given") << streamed;
+    QTest::newRow("announced as 40 MiB") << announced;
+}
+
+void CableDownloadTest::oversizedBodiesAreCutOff() {
+    QFETCH(Response, response);
+    LoopbackServer server;
+    server.route(kFirst, response);
+    CableRig rig;
+    startDownload(rig, server);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
+    QCOMPARE(rig.state(), QStringLiteral("error"));
+    QVERIFY(rig.setup->message().startsWith(QStringLiteral("Не удалось скачать VB-CABLE (")));
+    QCOMPARE(server.paths(), QStringList{kFirst});
+    QVERIFY(!QFile::exists(rig.setup->packagePath()));
+    QTRY_COMPARE(server.openConnections(), 0); // the setup hung up
+}
+
+void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
+    LoopbackServer server;
+    Response pack = answer(200, package());
+    server.route(kFirst, pack);
+    CableRig rig(QStringLiteral("O'Brien's [data] & more"));
+    startDownload(rig, server);
+
+    QTRY_COMPARE(rig.state(), QStringLiteral("wait"));
+    const QString installer =
+        rig.workFolder + QStringLiteral("/VBCABLE Pack/VBCABLE_Setup_x64.exe");
+    QCOMPARE(rig.verified, QStringList{installer});
+    QFile unpacked(installer);
+    QVERIFY(unpacked.open(QIODevice::ReadOnly));
+    QCOMPARE(unpacked.readAll(), QByteArray("installer bytes"));
+    QVERIFY(!QFile::exists(rig.setup->packagePath()));
+
+    QCOMPARE(rig.launches.size(), size_t(1));
+    QCOMPARE(rig.launches[0].installer, QDir::toNativeSeparators(installer));
+    QCOMPARE(rig.launches[0].parameters, QStringLiteral("-i -h"));
+    QCOMPARE(rig.launches[0].folder, QDir::toNativeSeparators(QFileInfo(installer).absolutePath()));
+
+    // Progress: 0 with the plain text first, then percentages; -1 in every other state.
+    const QString text = QStringLiteral("Скачиваю VB-CABLE с vb-audio.com…");
+    QCOMPARE(rig.history.first(), (QStringList{"download", text, "0"}));
+    QVERIFY(rig.history.contains(QStringList{"download", text + QStringLiteral(" 100 %"), "100"}));
+    for (const QStringList& step : rig.history) {
+        if (step[0] != QLatin1String("download"))
+            QCOMPARE(step[2], QStringLiteral("-1"));
+    }
+}
+
+void CableDownloadTest::unpackFailures_data() {
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("toolStarts");
+    QTest::newRow("no installer inside") << package("VBCABLE Pack/other.exe") << true;
+    QTest::newRow("entry escaping the folder") << package("../VBCABLE_Setup_x64.exe") << true;
+    QTest::newRow("unpacker missing") << package() << false;
+}
+
+void CableDownloadTest::unpackFailures() {
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, toolStarts);
+    LoopbackServer server;
+    server.route(kFirst, answer(200, archive));
+    CableRig rig;
+    rig.create([&](qv::ui::CableEnvironment& env) {
+        env.downloadServer = server.base();
+        if (!toolStarts)
+            env.system.unpackCommand = [](const QString&, const QString&) {
+                return qv::ui::UnpackCommand{QStringLiteral("/nonexistent/bsdtar"), {}};
+            };
+    });
+    rig.setup->install();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 10000);
+    QCOMPARE(rig.setup->message(), QStringLiteral("Не удалось распаковать VB-CABLE (%1).")
+                                       .arg(QDir::toNativeSeparators(rig.setup->packagePath())));
+    QVERIFY(rig.verified.isEmpty());
+    QVERIFY(
+        !QFile::exists(rig.temp.path() + QStringLiteral("/work/QUORVEL/VBCABLE_Setup_x64.exe")));
+}
+
+void CableDownloadTest::saveFailureNamesTheFolder() {
+    LoopbackServer server;
+    server.route(kFirst, answer(200, package()));
+    CableRig rig;
+    QFile blocker(rig.temp.path() + QStringLiteral("/work")); // a file where a folder must go
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    startDownload(rig, server);
+
+    QTRY_COMPARE(rig.state(), QStringLiteral("error"));
+    QCOMPARE(rig.setup->message(), QStringLiteral("Не удалось сохранить VB-CABLE в ") +
+                                       QDir::toNativeSeparators(rig.workFolder));
+}
+
+void CableDownloadTest::cancelStopsADownloadQuietly() {
+    LoopbackServer server;
+    Response hold;
+    hold.hold = true;
+    server.route(kFirst, hold);
+    CableRig rig;
+    startDownload(rig, server);
+    QTRY_COMPARE(server.paths().size(), 1);
+
+    rig.setup->install(); // busy: ignored
+    rig.setup->dismiss(); // busy: ignored
+    QCOMPARE(rig.state(), QStringLiteral("download"));
+    const qsizetype before = rig.history.size();
+    rig.setup->cancel();
+    QCOMPARE(rig.history.size(), before + 1);
+    QCOMPARE(rig.history.last(), (QStringList{"", "", "-1"}));
+    QTRY_COMPARE(server.openConnections(), 0);
+    QTest::qWait(50); // nothing late may turn the cancel into an error
+    QCOMPARE(rig.history.size(), before + 1);
+    QCOMPARE(server.paths().size(), 1);
+}
+
+void CableDownloadTest::serverAddressComesFromTheEnvironment() {
+    using qv::ui::CableEnvironment;
+    qunsetenv("QUORVEL_CABLE_BASE_URL");
+    QCOMPARE(CableEnvironment::fromSystem().downloadServer,
+             QUrl(QStringLiteral("https://download.vb-audio.com")));
+    qputenv("QUORVEL_CABLE_BASE_URL", "ftp://127.0.0.1/");
+    QCOMPARE(CableEnvironment::fromSystem().downloadServer,
+             QUrl(QStringLiteral("https://download.vb-audio.com")));
+
+    LoopbackServer server;
+    qputenv("QUORVEL_CABLE_BASE_URL", (server.base().toString() + "/mirror/").toUtf8());
+    const CableEnvironment env = CableEnvironment::fromSystem();
+    qunsetenv("QUORVEL_CABLE_BASE_URL");
+    QCOMPARE(env.site, QUrl(QStringLiteral("https://vb-audio.com")));
+
+    CableRig rig;
+    rig.create([&](CableEnvironment& e) { e.downloadServer = env.downloadServer; });
+    rig.setup->install();
+    QTRY_COMPARE(rig.state(), QStringLiteral("error"));
+    QCOMPARE(server.paths(), (QStringList{kFirst, kSecond})); // the paths stay the vendor's
+    rig.setup->openSite();
+    QCOMPARE(rig.opened, QList<QUrl>{QUrl(QStringLiteral("https://vb-audio.com/Cable/"))});
+}
+
+QTEST_MAIN(CableDownloadTest)
+#include "tst_cable_download.moc"

@@ -1,0 +1,272 @@
+// The setup's states from an installer at hand to the end, with the signature check, the
+// elevated start and the clock scripted, and the Backend fed by a scripted engine.
+
+#include "tests/cable/cable_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using qv::test::CableRig;
+using Json = nlohmann::json;
+
+namespace {
+
+const QString kDone = QStringLiteral(
+    "Готово: VB-CABLE установлен. Голос с обработкой идёт в приложения через «CABLE Output "
+    "(VB-Audio Virtual Cable)». Приложения с микрофоном «По умолчанию» подхватят его при "
+    "следующем включении микрофона (перезайдите в голосовой канал).");
+
+// Starts from a left-over installer and lets the scripted launch succeed without a handle.
+void reachWait(CableRig& rig) {
+    rig.leaveInstaller();
+    rig.create();
+    rig.setup->install();
+    QCOMPARE(rig.state(), QStringLiteral("wait"));
+}
+
+} // namespace
+
+class CableFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void signatureVerdicts_data();
+    void signatureVerdicts();
+    void launchOutcomes_data();
+    void launchOutcomes();
+    void installerEndingAfterCancelChangesNothing();
+    void cableShowingUpBeforeTheDeadlineFinishes();
+    void cableShowingUpAfterTheDeadlineWaitsForTheUser();
+    void finishPointsTheVirtualMicrophoneAtTheCable_data();
+    void finishPointsTheVirtualMicrophoneAtTheCable();
+    void busyCallsAreIgnoredAndCancelEndsTheWait();
+    void bundledAndSite();
+};
+
+void CableFlowTest::signatureVerdicts_data() {
+    QTest::addColumn<bool>("bundled");
+    QTest::addColumn<quint32>("verdict");
+    QTest::addColumn<bool>("launched");
+
+    QTest::newRow("valid, left over") << false << 0u << true;
+    QTest::newRow("valid, bundled") << true << 0u << true;
+    QTest::newRow("unsigned, bundled") << true << 0x800B0100u << true;
+    QTest::newRow("unsigned, left over") << false << 0x800B0100u << false;
+    QTest::newRow("bad, left over") << false << 0x80096010u << false;
+    QTest::newRow("untrusted, bundled") << true << 0x800B0109u << false;
+}
+
+void CableFlowTest::signatureVerdicts() {
+    QFETCH(bool, bundled);
+    QFETCH(quint32, verdict);
+    QFETCH(bool, launched);
+
+    CableRig rig;
+    const QString leftOver = rig.leaveInstaller();
+    if (bundled)
+        rig.bundle();
+    rig.verdict = verdict;
+    rig.create();
+    rig.setup->install();
+
+    const QString installer = bundled ? rig.setup->localInstaller() : leftOver;
+    QCOMPARE(rig.verified, QStringList{installer}); // the bundled one is preferred
+    QCOMPARE(rig.history.value(0).value(0), QStringLiteral("check"));
+    QCOMPARE(rig.launches.size(), size_t(launched ? 1 : 0));
+    if (launched) {
+        QCOMPARE(rig.state(), QStringLiteral("wait"));
+        return;
+    }
+    QCOMPARE(rig.state(), QStringLiteral("error"));
+    QCOMPARE(rig.setup->message(),
+             QStringLiteral("Подпись установщика VB-CABLE не прошла проверку Windows (0x%1) — "
+                            "установка остановлена. Файл: %2")
+                 .arg(QString::number(verdict, 16).rightJustified(8, QLatin1Char('0')),
+                      QDir::toNativeSeparators(installer)));
+    // Only what came from the work folder goes, and with it the whole folder.
+    QCOMPARE(QDir(rig.workFolder).exists(), bundled);
+    QCOMPARE(QFile::exists(rig.setup->localInstaller()), bundled);
+}
+
+void CableFlowTest::launchOutcomes_data() {
+    QTest::addColumn<quint32>("error");
+    QTest::addColumn<bool>("handle");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("declined")
+        << 1223u << false << "cancelled"
+        << "Установка отменена: Windows спрашивал разрешение — нужно нажать «Да».";
+    QTest::newRow("failed") << 5u << false << "error"
+                            << "Не удалось запустить установщик VB-CABLE (ошибка 5).";
+    QTest::newRow("no handle") << 0u << false << "wait"
+                               << "Ждём, когда Windows подключит VB-CABLE…";
+    QTest::newRow("handle") << 0u << true << "install"
+                            << "Установка: подтвердите запрос Windows («Да»). Если откроется окно "
+                               "VB-CABLE — нажмите в нём «Install Driver».";
+}
+
+void CableFlowTest::launchOutcomes() {
+    QFETCH(quint32, error);
+    QFETCH(bool, handle);
+    QFETCH(QString, state);
+    QFETCH(QString, message);
+
+    CableRig rig;
+    rig.bundle();
+    rig.launchError = error;
+    rig.launchWithHandle = handle;
+    rig.create();
+    rig.setup->install();
+    QCOMPARE(rig.state(), state);
+    QCOMPARE(rig.setup->message(), message);
+    QCOMPARE(rig.setup->busy(),
+             state == QLatin1String("wait") || state == QLatin1String("install"));
+    QCOMPARE(rig.timer->active(), state == QLatin1String("wait"));
+
+    if (handle) { // the installer's end (whatever its exit code) starts the wait
+        QVERIFY(rig.installer);
+        rig.installer->end();
+        QCOMPARE(rig.state(), QStringLiteral("wait"));
+        QVERIFY(rig.timer->active());
+        QTRY_VERIFY(!rig.installer); // released once it has reported
+    }
+}
+
+void CableFlowTest::installerEndingAfterCancelChangesNothing() {
+    CableRig rig;
+    rig.bundle();
+    rig.launchWithHandle = true;
+    rig.create();
+    rig.setup->install();
+    rig.setup->cancel();
+    QCOMPARE(rig.state(), QString());
+    const qsizetype before = rig.history.size();
+    QVERIFY(rig.installer); // still watched: it goes on running
+    rig.installer->end();
+    QCOMPARE(rig.history.size(), before);
+    QVERIFY(!rig.timer->active());
+}
+
+void CableFlowTest::cableShowingUpBeforeTheDeadlineFinishes() {
+    CableRig rig;
+    reachWait(rig);
+    QCOMPARE(rig.sentCommands("setSettings").size(), size_t(1));
+    QCOMPARE(rig.sentCommands("setSettings")[0].value("virtualMicAuto", false), true);
+
+    rig.timer->advance(qv::ui::CableSetup::kWaitMs - 1);
+    rig.showCable(false); // other endpoint lists change nothing
+    QCOMPARE(rig.state(), QStringLiteral("wait"));
+    rig.showCable(true);
+    QCOMPARE(rig.state(), QStringLiteral("done"));
+    QCOMPARE(rig.setup->message(), kDone);
+    QVERIFY(!rig.timer->active());
+
+    const auto sent = rig.sentCommands("setVirtualMic");
+    QCOMPARE(sent.size(), size_t(1)); // not again from the rebuild it causes
+    QCOMPARE(sent[0].value("endpointId", std::string()), std::string("cab-r"));
+    QCOMPARE(sent[0].value("recordEndpointId", std::string()), std::string("cab-c"));
+}
+
+void CableFlowTest::cableShowingUpAfterTheDeadlineWaitsForTheUser() {
+    CableRig rig;
+    reachWait(rig);
+    rig.timer->advance(qv::ui::CableSetup::kWaitMs);
+    QCOMPARE(rig.state(), QStringLiteral("reboot"));
+    QCOMPARE(
+        rig.setup->message(),
+        QStringLiteral("Windows пока не показал VB-CABLE. Если установка прошла — "
+                       "перезагрузите компьютер, QUORVEL подключит его сам. Если окно "
+                       "VB-CABLE закрыли без «Install Driver» — нажмите «Установить» ещё раз."));
+
+    rig.showCable(true);
+    QCOMPARE(rig.state(), QStringLiteral("reboot"));
+    QVERIFY(rig.sentCommands("setVirtualMic").empty());
+
+    // Pressing install again finishes at once: nothing is checked or started a second time.
+    rig.setup->install();
+    QCOMPARE(rig.state(), QStringLiteral("done"));
+    QCOMPARE(rig.verified.size(), 1);
+    QCOMPARE(rig.launches.size(), size_t(1));
+    QCOMPARE(rig.sentCommands("setVirtualMic").size(), size_t(1));
+    QCOMPARE(rig.sentCommands("setSettings").size(), size_t(1));
+}
+
+void CableFlowTest::finishPointsTheVirtualMicrophoneAtTheCable_data() {
+    QTest::addColumn<QByteArray>("virtualMic"); // the document's "virtual_mic" device, if any
+    QTest::addColumn<bool>("driverAvailable");
+    QTest::addColumn<bool>("sent");
+
+    const QByteArray cable = R"json({"id": "virtual_mic", "kind": "virtual_mic", "name": "CABLE",
+        "external": true, "endpointId": "cab-r", "recordEndpointId": "cab-c",
+        "endpointName": "CABLE Input (VB-Audio Virtual Cable)",
+        "recordEndpointName": "CABLE Output (VB-Audio Virtual Cable)"})json";
+    const QByteArray driver =
+        R"json({"id": "virtual_mic", "kind": "virtual_mic", "name": "QUORVEL Mic"})json";
+    QTest::newRow("no virtual microphone") << QByteArray() << true << true;
+    QTest::newRow("already on the cable") << cable << true << false;
+    QTest::newRow("own driver carries the voice") << driver << true << false;
+    QTest::newRow("own driver unusable") << driver << false << true;
+}
+
+void CableFlowTest::finishPointsTheVirtualMicrophoneAtTheCable() {
+    QFETCH(QByteArray, virtualMic);
+    QFETCH(bool, driverAvailable);
+    QFETCH(bool, sent);
+
+    Json config = CableRig::documentWithoutVirtualMic();
+    if (!virtualMic.isEmpty())
+        config["devices"].push_back(Json::parse(virtualMic.toStdString()));
+    CableRig rig(QStringLiteral("work"), config);
+    Json device = Json::object();
+    device["id"] = "virtual_mic";
+    device["available"] = driverAvailable;
+    Json state = Json::object();
+    state["devices"] = Json::array({device});
+    rig.transport->deliver(Json{{"event", "state"}, {"state", state}});
+    rig.showCable(true);
+    rig.create();
+    rig.setup->install(); // the cable is there: finished at once
+    QCOMPARE(rig.state(), QStringLiteral("done"));
+    QCOMPARE(rig.setup->message(), kDone);
+    QVERIFY(rig.verified.isEmpty());
+    QVERIFY(rig.sentCommands("setSettings").empty());
+    QCOMPARE(rig.sentCommands("setVirtualMic").size(), size_t(sent ? 1 : 0));
+}
+
+void CableFlowTest::busyCallsAreIgnoredAndCancelEndsTheWait() {
+    CableRig rig;
+    reachWait(rig);
+    rig.setup->install();
+    rig.setup->dismiss();
+    QCOMPARE(rig.state(), QStringLiteral("wait"));
+    QCOMPARE(rig.verified.size(), 1);
+
+    rig.setup->cancel();
+    QCOMPARE(rig.history.last(), (QStringList{"", "", "-1"}));
+    QVERIFY(!rig.timer->active());
+    rig.showCable(true);
+    rig.timer->advance(qv::ui::CableSetup::kWaitMs);
+    QCOMPARE(rig.state(), QString());
+
+    rig.setup->install();
+    QCOMPARE(rig.state(), QStringLiteral("done")); // the cable is there now
+    rig.setup->dismiss();
+    QCOMPARE(rig.history.last(), (QStringList{"", "", "-1"}));
+}
+
+void CableFlowTest::bundledAndSite() {
+    CableRig without;
+    without.create();
+    QVERIFY(!without.setup->bundled());
+    CableRig with;
+    with.bundle();
+    with.create();
+    QVERIFY(with.setup->bundled());
+    with.setup->openSite();
+    QCOMPARE(with.opened, QList<QUrl>{QUrl(QStringLiteral("https://vb-audio.com/Cable/"))});
+}
+
+QTEST_MAIN(CableFlowTest)
+#include "tst_cable_flow.moc"
