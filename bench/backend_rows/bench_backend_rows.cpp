@@ -9,6 +9,7 @@
 //                      (one per list whose row changed)
 
 #include "backend/backend.h"
+#include "bench/backend_support.h"
 #include "config/commands.h"
 #include "engine/demo_transport.h"
 
@@ -26,55 +27,7 @@ using qv::ui::DemoTransport;
 
 namespace {
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "bench_backend_rows";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app =
-        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-}
-
-bool settled(const Backend& b) {
-    return b.pendingReplyCount() == 0 && b.pendingEditCount() == 0 && !b.hasDeferredConfig();
-}
-
-bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// The demo document grown to 128 sources and 16 devices, applications routed over the outputs.
-Json largeDocument(const qv::MixerConfig& demo) {
-    qv::MixerConfig doc = demo;
-    for (int i = int(doc.sources.size()); i < 128; ++i) {
-        qv::Source s;
-        s.kind = qv::SourceKind::App;
-        s.exeName = "bench" + std::to_string(i) + ".exe";
-        s.id = "app:" + s.exeName;
-        s.name = "Приложение " + std::to_string(i);
-        s.exePath = "C:\\Program Files\\Bench\\" + s.exeName;
-        s.gainDb = float(-(i % 30));
-        doc.sources.push_back(s);
-    }
-    for (int j = int(doc.devices.size()); j < 16; ++j) {
-        qv::Device d;
-        d.endpointId = "bench-out-" + std::to_string(j);
-        d.id = "out:" + d.endpointId;
-        d.name = "Выход " + std::to_string(j);
-        for (size_t i = size_t(j); i < doc.sources.size(); i += 3)
-            if (doc.sources[i].kind == qv::SourceKind::App)
-                d.sources.insert(doc.sources[i].id);
-        doc.devices.push_back(d);
-    }
-    return Json::parse(qv::serializeConfig(doc));
-}
+using namespace qv::bench;
 
 struct World {
     std::unique_ptr<DemoTransport> transport;
