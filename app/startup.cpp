@@ -1,0 +1,127 @@
+#include "app/startup.h"
+
+#include "app/hotkey_wiring.h"
+#include "app/options.h"
+#include "app/single_instance.h"
+#include "backend/backend.h"
+#include "cable/cable_setup.h"
+#include "desktop/app_icon_provider.h"
+#include "desktop/hotkey_service.h"
+#include "desktop/line_icon_provider.h"
+#include "desktop/tray.h"
+#include "desktop/window_tools.h"
+#include "engine/demo_transport.h"
+#include "engine/pipe_transport.h"
+#include "qml/qml_resources.h"
+#include "recorder/preview_images.h"
+#include "recorder/recorder.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFont>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickWindow>
+
+namespace qv::ui {
+
+Q_LOGGING_CATEGORY(lcStartup, "quorvel.startup", QtWarningMsg)
+
+namespace {
+
+Transport* createTransport(const StartOptions& options, QObject* parent) {
+    if (options.engineMode)
+        return new PipeTransport(!options.noEngineStart, parent);
+    return new DemoTransport(!options.demoNotDefault, !options.demoNoDriver, parent);
+}
+
+// Writes the "first frame" milestone once, when the window has been drawn the first time.
+void traceFirstFrame(QWindow* window) {
+    auto* quick = qobject_cast<QQuickWindow*>(window);
+    if (!quick || !lcStartup().isInfoEnabled())
+        return;
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(
+        quick, &QQuickWindow::frameSwapped, quick,
+        [once] {
+            QObject::disconnect(*once);
+            qCInfo(lcStartup, "first frame");
+        },
+        Qt::DirectConnection);
+}
+
+} // namespace
+
+void setApplicationIdentity() {
+    QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL"));
+    QCoreApplication::setApplicationName(QStringLiteral("QUORVEL"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.5.1"));
+}
+
+void setApplicationFonts() {
+    registerQmlFonts();
+    QFont font(QStringLiteral("IBM Plex Sans"));
+    font.setPixelSize(13);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    QGuiApplication::setFont(font);
+}
+
+int runInterface(QApplication& app) {
+    QCommandLineParser parser;
+    addStartOptions(parser);
+    parser.process(app);
+    const StartOptions options = readStartOptions(parser);
+
+    SingleInstance instance;
+    if (options.engineMode && instance.claim() == SingleInstance::Claim::Another)
+        return 0;
+
+    QQuickWindow::setTextRenderType(QQuickWindow::NativeTextRendering);
+    setApplicationFonts();
+
+    // The transport belongs to the application and outlives every object below.
+    Transport* transport = createTransport(options, &app);
+    Backend backend(transport);
+    WindowTools windowTools;
+    Tray tray(&backend);
+    HotkeyService hotkeys;
+    wireHotkeys(backend, hotkeys, tray);
+
+    // With a tray, closing the window hides it and only the tray's "Выход" ends the program.
+    // Screenshot mode ends by closing its window.
+    if (tray.available() && !options.screenshots)
+        app.setQuitOnLastWindowClosed(false);
+
+    ShowRequestFilter showFilter(&tray, instance);
+    showFilter.install();
+
+    Recorder recorder(&backend);
+    CableSetup cable(&backend);
+
+    QQmlApplicationEngine engine;
+    engine.addImageProvider(QStringLiteral("icon"), new LineIconProvider);
+    engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
+    engine.addImageProvider(QStringLiteral("qvpreview"), new PreviewImages(&recorder));
+    QQmlContext* context = engine.rootContext();
+    context->setContextProperty(QStringLiteral("qv"), &backend);
+    context->setContextProperty(QStringLiteral("qvWin"), &windowTools);
+    context->setContextProperty(QStringLiteral("qvTray"), &tray);
+    context->setContextProperty(QStringLiteral("qvKeys"), &hotkeys);
+    context->setContextProperty(QStringLiteral("qvRec"), &recorder);
+    context->setContextProperty(QStringLiteral("qvCable"), &cable);
+    context->setContextProperty(QStringLiteral("qvStartMinimized"), options.autostart);
+    context->setContextProperty(QStringLiteral("qvScreenshots"), options.screenshots);
+    engine.load(QUrl(kMainQmlUrl));
+    if (engine.rootObjects().isEmpty())
+        return 1;
+
+    if (auto* window = qobject_cast<QWindow*>(engine.rootObjects().constFirst())) {
+        tray.setWindow(window);
+        traceFirstFrame(window);
+    }
+
+    transport->start();
+    return app.exec();
+}
+
+} // namespace qv::ui

@@ -1,0 +1,221 @@
+// One interface per session, with the real program as separate processes (offscreen, a private
+// runtime folder and settings folder): a second start in engine mode asks the running one to
+// show itself and exits 0 without a window; demo and screenshot modes run beside it; a crashed
+// instance leaves nothing that blocks the next start; the show channel ignores anything but a
+// show request.
+
+#include "app/single_instance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <sys/stat.h>
+
+using qv::ui::ShowRequestFilter;
+using qv::ui::SingleInstance;
+
+namespace {
+
+const QString kProgram = QStringLiteral(QV_QUORVEL_PATH);
+// Generous: the program may be instrumented (sanitizers) and share the machine.
+constexpr int kStartMs = 30000;
+
+// Stands in for the tray: counts the show requests it receives.
+class ShowTarget : public QObject {
+    Q_OBJECT
+public:
+    int shows = 0;
+public slots:
+    void showWindow() { ++shows; }
+};
+
+// A quorvel process whose standard error (the start-up log) is collected.
+class Program {
+public:
+    Program(const QString& runtimeDir, const QString& home, const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QUORVEL_RUNTIME_DIR"), runtimeDir);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quorvel.*.info=true"));
+        process.setProcessEnvironment(env);
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { log += process.readAllStandardError(); });
+        process.start(kProgram, arguments);
+    }
+    ~Program() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    bool running() const { return process.state() == QProcess::Running; }
+    bool logged(const char* line) const { return log.contains(line); }
+    bool finishedWith(int code) const {
+        return process.state() == QProcess::NotRunning &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == code;
+    }
+
+    QProcess process;
+    QByteArray log;
+};
+
+} // namespace
+
+class AppInstanceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY2(QFileInfo(kProgram).isExecutable(), qPrintable(kProgram)); }
+
+    void init() {
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        m_runtime = m_home->path() + QStringLiteral("/run");
+        QVERIFY(QDir().mkpath(m_runtime));
+        QVERIFY(QFile::setPermissions(m_runtime,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // The in-process instance looks in the same folder as the programs.
+        qputenv("QUORVEL_RUNTIME_DIR", m_runtime.toLocal8Bit());
+    }
+
+    void cleanup() { m_home.reset(); }
+
+    // A later start against a running instance (held by this test), by command line.
+    void secondStartByMode_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("asksToShow");
+        const QString shots = QStringLiteral("@shots");
+        QTest::newRow("no option") << QStringList{} << true;
+        QTest::newRow("engine alone") << QStringList{QStringLiteral("--engine")} << true;
+        QTest::newRow("autostart") << QStringList{QStringLiteral("--autostart")} << true;
+        QTest::newRow("demo flags alone")
+            << QStringList{QStringLiteral("--demo-not-default")} << true;
+        QTest::newRow("screenshots with engine")
+            << QStringList{QStringLiteral("--screenshots"), shots, QStringLiteral("--engine")}
+            << true;
+        QTest::newRow("demo") << QStringList{QStringLiteral("--demo")} << false;
+        QTest::newRow("screenshots")
+            << QStringList{QStringLiteral("--screenshots"), shots} << false;
+        QTest::newRow("demo beats screenshots with engine")
+            << QStringList{QStringLiteral("--demo"), QStringLiteral("--screenshots"), shots,
+                           QStringLiteral("--engine")}
+            << false;
+    }
+
+    void secondStartByMode() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, asksToShow);
+        arguments.replaceInStrings(QStringLiteral("@shots"), m_home->path() + "/shots");
+
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Claim::First);
+        ShowTarget target;
+        ShowRequestFilter filter(&target, instance);
+        QVERIFY(filter.install());
+
+        Program second(m_runtime, m_home->path(), arguments);
+        if (asksToShow) {
+            QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
+            QTRY_COMPARE(target.shows, 1);
+            QVERIFY2(!second.logged("first frame"), second.log.constData());
+        } else {
+            QTRY_VERIFY2_WITH_TIMEOUT(second.logged("first frame"), second.log.constData(),
+                                      kStartMs);
+            QVERIFY(second.running());
+            QCOMPARE(target.shows, 0);
+        }
+    }
+
+    // Real programs only: the first shows its window on the second's request; a demo runs beside.
+    void programsSideBySide() {
+        Program first(m_runtime, m_home->path(), {QStringLiteral("--no-engine-start")});
+        QTRY_VERIFY2_WITH_TIMEOUT(first.logged("first frame"), first.log.constData(), kStartMs);
+
+        Program second(m_runtime, m_home->path(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
+        QTRY_VERIFY2(first.logged("show request"), first.log.constData());
+
+        Program demo(m_runtime, m_home->path(), {QStringLiteral("--demo")});
+        QTRY_VERIFY2_WITH_TIMEOUT(demo.logged("first frame"), demo.log.constData(), kStartMs);
+        QVERIFY(first.running());
+        QVERIFY(demo.running());
+        QCOMPARE(first.log.count("show request"), 1); // the demo asked nobody
+    }
+
+    // A killed instance leaves its lock file and socket behind; neither blocks the next start.
+    void crashLeavesNothingThatBlocks() {
+        {
+            Program crashed(m_runtime, m_home->path(), {QStringLiteral("--no-engine-start")});
+            QTRY_VERIFY2_WITH_TIMEOUT(crashed.logged("first frame"), crashed.log.constData(),
+                                      kStartMs);
+            crashed.process.kill(); // SIGKILL: no clean-up at all
+            QVERIFY(crashed.process.waitForFinished(5000));
+        }
+        QVERIFY(QFile::exists(m_runtime + QStringLiteral("/QUORVEL.UI.Show")));
+
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Claim::First);
+        ShowTarget target;
+        ShowRequestFilter filter(&target, instance);
+        QVERIFY(filter.install()); // over the stale socket
+
+        Program next(m_runtime, m_home->path(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(next.finishedWith(0), kStartMs);
+        QTRY_COMPARE(target.shows, 1);
+    }
+
+    // A runtime folder that others could write to is refused: no protection, start normally.
+    void unsafeRuntimeFolderRunsUnprotected() {
+        QVERIFY(::chmod(QFile::encodeName(m_runtime).constData(), 0777) == 0);
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Claim::Unprotected);
+        QVERIFY(!instance.held());
+        ShowTarget target;
+        ShowRequestFilter filter(&target, instance);
+        QVERIFY(!filter.install());
+        QVERIFY(!QFile::exists(m_runtime + QStringLiteral("/QUORVEL.UI.Instance")));
+    }
+
+    // Only the line "show" counts; an endless line is cut off.
+    void showChannelTakesOnlyShowLines() {
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Claim::First);
+        ShowTarget target;
+        ShowRequestFilter filter(&target, instance);
+        QVERIFY(filter.install());
+        const QString channel = m_runtime + QStringLiteral("/QUORVEL.UI.Show");
+
+        QLocalSocket client;
+        client.connectToServer(channel);
+        QVERIFY(client.waitForConnected(2000));
+        client.write("hello\nshows\nshow\n");
+        QTRY_COMPARE(target.shows, 1);
+        client.write(QByteArray(200, 'x'));
+        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(target.shows, 1);
+
+        // Queued: nothing runs inside the socket's read.
+        QLocalSocket again;
+        again.connectToServer(channel);
+        QVERIFY(again.waitForConnected(2000));
+        again.write("show\n");
+        QVERIFY(again.waitForBytesWritten(2000));
+        QTRY_COMPARE(target.shows, 2);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_runtime;
+};
+
+QTEST_GUILESS_MAIN(AppInstanceTest)
+#include "tst_app_instance.moc"

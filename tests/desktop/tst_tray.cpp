@@ -1,0 +1,223 @@
+// Tray without a system tray (offscreen): the tooltip and icon it would show for the Backend's
+// state, the single orderly exit, and the window operations used by the show request and the
+// "showWindow" hotkey.
+
+#include "desktop/tray.h"
+#include "tests/backend/backend_fixture.h"
+
+#include <QGuiApplication>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <QtTest>
+
+using namespace qv::test;
+using qv::ui::Tray;
+
+namespace {
+
+const QColor kDotRed(240, 113, 103);
+
+// The centre of the muted dot of an icon of width w and height h.
+QPoint dotCentre(const QImage& image) {
+    const double d = 0.42 * image.width();
+    return QPoint(int(image.width() - d / 2 - 2), int(image.height() - d / 2 - 2));
+}
+
+bool hasDot(const QImage& image) {
+    return !image.isNull() && QColor(image.pixel(dotCentre(image))) == kDotRed;
+}
+
+Json documentWithMicMute(bool muted) {
+    Json doc = smallMixerDocument();
+    for (Json& s : doc["sources"]) {
+        if (s["kind"] == "physical_input")
+            s["mute"] = muted;
+    }
+    return doc;
+}
+
+} // namespace
+
+class TrayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_settingsDir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL"));
+        QCoreApplication::setApplicationName(QStringLiteral("QUORVEL"));
+    }
+
+    void toolTipTexts_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("hasMic");
+        QTest::addColumn<bool>("muted");
+        QTest::addColumn<QString>("expected");
+        const QString off = QStringLiteral("QUORVEL — движок не запущен");
+        QTest::newRow("no engine") << false << true << false << off;
+        QTest::newRow("no engine, muted") << false << true << true << off;
+        QTest::newRow("no engine, no mic") << false << false << false << off;
+        QTest::newRow("open mic") << true << true << false
+                                  << QStringLiteral("QUORVEL — микрофон включён");
+        QTest::newRow("muted mic")
+            << true << true << true << QStringLiteral("QUORVEL — микрофон выключен");
+        QTest::newRow("no mic") << true << false << false << QStringLiteral("QUORVEL");
+    }
+
+    void toolTipTexts() {
+        QFETCH(bool, connected);
+        QFETCH(bool, hasMic);
+        QFETCH(bool, muted);
+        QFETCH(QString, expected);
+        QCOMPARE(Tray::toolTipFor(connected, hasMic, muted), expected);
+    }
+
+    // The tooltip and the dot follow the Backend through its signals.
+    void followsBackendState() {
+        BackendRig rig;
+        Tray tray(rig.backend.get());
+        QVERIFY(!tray.available()); // offscreen has no system tray
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — движок не запущен"));
+        QVERIFY(!hasDot(tray.iconImage()));
+
+        rig.startReady(documentWithMicMute(false));
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон включён"));
+        QVERIFY(!hasDot(tray.iconImage()));
+
+        rig.backend->setMicMuted(true); // applied to the mirror at once
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон выключен"));
+        QVERIFY(hasDot(tray.iconImage()));
+
+        // The engine's document unmutes: the dot goes with the next change.
+        rig.answerAll();
+        rig.transport->deliver(Json{{"event", "config"}, {"config", documentWithMicMute(false)}});
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон включён"));
+        QVERIFY(!hasDot(tray.iconImage()));
+
+        rig.backend->setMicMuted(true);
+        rig.transport->disconnectEngine();
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — движок не запущен"));
+        QVERIFY(hasDot(tray.iconImage())); // the mirror still says muted
+    }
+
+    void mutedIconCarriesTheDot() {
+        const QImage plain(QStringLiteral(":/icons/quorvel.png"));
+        QVERIFY2(!plain.isNull(), "the program icon is missing from the resources");
+        QCOMPARE(Tray::paintIcon(false), plain);
+
+        const QImage muted = Tray::paintIcon(true);
+        QCOMPARE(muted.size(), plain.size());
+        QVERIFY(hasDot(muted));
+        // The outline ring is dark, and the rest of the picture is untouched.
+        const double d = 0.42 * plain.width();
+        const int ringX = int(plain.width() - d - 2);
+        const QColor ring(muted.pixel(ringX, dotCentre(plain).y()));
+        QVERIFY2(ring.red() < 60 && ring.green() < 60 && ring.blue() < 60, qPrintable(ring.name()));
+        QCOMPARE(muted.pixelColor(5, 5), plain.convertToFormat(muted.format()).pixelColor(5, 5));
+        QCOMPARE(muted.pixelColor(plain.width() / 2, 10),
+                 plain.convertToFormat(muted.format()).pixelColor(plain.width() / 2, 10));
+    }
+
+    // "Выход" twice: one quit request to the engine, one completion, one notification.
+    void quitsOnce() {
+        BackendRig rig;
+        rig.startReady();
+        Tray tray(rig.backend.get());
+        int completions = 0;
+        tray.setQuitAction([&completions] { ++completions; });
+        QSignalSpy quitting(&tray, &Tray::quittingChanged);
+
+        tray.quit();
+        tray.quit();
+        QVERIFY(tray.quitting());
+        QCOMPARE(quitting.count(), 1);
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — выход…"));
+        const std::vector<Json> quits = rig.transport->sentWithCmd("quit");
+        QCOMPARE(quits.size(), size_t(1));
+        QCOMPARE(completions, 0); // waits for the engine
+
+        rig.transport->reply(quits.front());
+        QCOMPARE(completions, 1);
+        // Neither the Backend's time-out nor a later change runs it again or resets the tooltip.
+        QTest::qWait(rig.backend->timings().quitTimeoutMs + 50);
+        rig.backend->setMicMuted(true);
+        QCOMPARE(completions, 1);
+        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — выход…"));
+    }
+
+    void quitWithoutEngineCompletesOnTheNextTurn() {
+        BackendRig rig; // never connected
+        Tray tray(rig.backend.get());
+        int completions = 0;
+        tray.setQuitAction([&completions] { ++completions; });
+        tray.quit();
+        QCOMPARE(completions, 0);
+        QTRY_COMPARE(completions, 1);
+        QVERIFY(rig.transport->sentWithCmd("quit").empty());
+    }
+
+    void showAndToggleWindow() {
+        BackendRig rig;
+        Tray tray(rig.backend.get());
+        QWindow window;
+        window.resize(300, 200);
+        tray.setWindow(&window);
+
+        tray.showWindow(); // hidden -> shown and active
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(window.isActive());
+
+        tray.toggleWindow(); // visible and active -> hidden
+        QVERIFY(!window.isVisible());
+        tray.toggleWindow(); // hidden -> shown
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(window.isActive());
+
+        window.showMinimized();
+        QTRY_VERIFY(window.windowStates() & Qt::WindowMinimized);
+        tray.toggleWindow(); // minimised -> shown normal, not hidden
+        QVERIFY(window.isVisible());
+        QVERIFY(!(window.windowStates() & Qt::WindowMinimized));
+
+        // Visible but another window is active: toggling brings it to the front.
+        QWindow other;
+        other.resize(100, 100);
+        other.show();
+        other.requestActivate();
+        QTRY_VERIFY(other.isActive());
+        tray.toggleWindow();
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(window.isActive());
+    }
+
+    void windowGoneMakesWindowOperationsNoOps() {
+        BackendRig rig;
+        Tray tray(rig.backend.get());
+        auto* window = new QWindow;
+        tray.setWindow(window);
+        delete window;
+        QCOMPARE(tray.window(), nullptr);
+        tray.showWindow();
+        tray.toggleWindow();
+        QCOMPARE(QGuiApplication::allWindows().size(), 0);
+    }
+
+    // Without a tray the hint is never shown and the setting stays unset for a later tray.
+    void noHintWithoutTray() {
+        BackendRig rig;
+        Tray tray(rig.backend.get());
+        QVERIFY(!tray.hiddenToTray());
+        QVERIFY(!QSettings().contains(QStringLiteral("tray/explained")));
+        QCOMPARE(tray.menu(), nullptr);
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+QTEST_MAIN(TrayTest)
+#include "tst_tray.moc"
