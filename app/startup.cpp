@@ -2,6 +2,7 @@
 
 #include "app/hotkey_wiring.h"
 #include "app/options.h"
+#include "app/screenshots.h"
 #include "app/single_instance.h"
 #include "backend/backend.h"
 #include "cable/cable_setup.h"
@@ -121,6 +122,8 @@ int runInterface(QApplication& app) {
     }
 
     transport->start();
+    if (options.screenshots)
+        runScreenshots(engine, options.screenshotDir, options.engineMode);
     return app.exec();
 }
 

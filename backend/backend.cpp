@@ -158,11 +158,7 @@ void Backend::onConnection(bool connected, const QString& status) {
             }
         });
         requestConfig();
-        sendRequest({{"cmd", "getState"}}, [this](const Json& reply) {
-            auto it = reply.find("state");
-            if (it != reply.end())
-                applyState(*it);
-        });
+        requestState();
         requestEndpoints();
         m_endpointsTimer.start();
     }
@@ -198,6 +194,14 @@ void Backend::requestEndpoints() {
         auto it = reply.find("endpoints");
         if (it != reply.end())
             applyEndpoints(*it);
+    });
+}
+
+void Backend::requestState() {
+    sendRequest({{"cmd", "getState"}}, [this](const Json& reply) {
+        auto it = reply.find("state");
+        if (it != reply.end())
+            applyState(*it);
     });
 }
 

@@ -203,6 +203,7 @@ public:
     // The edit path: apply locally, refuse with a toast, rebuild, send.
     void sendEdit(const Json& command);
     void requestEndpoints();
+    void requestState();
     // Flushes merged edits, asks the engine to quit and runs `done` once: on the engine's answer
     // or after Timings::quitTimeoutMs; at once (next event-loop turn) for the demo engine or
     // without a connection.

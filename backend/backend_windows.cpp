@@ -25,7 +25,10 @@ std::string utf8(const QString& s) {
 // ---- Requests to the engine ----
 
 void Backend::setWindowsDefault(const QString& endpointId) {
-    requestThenEndpoints({{"cmd", "setWindowsDefault"}, {"endpointId", utf8(endpointId)}});
+    // The engine's loop warning depends on the Windows output: ask for the state at once
+    // rather than waiting for its next periodic one.
+    requestThenEndpoints({{"cmd", "setWindowsDefault"}, {"endpointId", utf8(endpointId)}},
+                         [this] { requestState(); });
 }
 
 void Backend::applyMicDefault(const QString& micId) {

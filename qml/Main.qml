@@ -3,8 +3,10 @@ import QtQuick
 import QtQuick.Window
 import "."
 
-// The main window: frameless, with its own title bar, hidden to the tray when closed, placed
-// where it was last time. The body holds the mixer; until it is there, the engine status.
+// The main window: frameless, with its own title bar, the toolbar, the loop banner and the
+// mixer. It sizes itself to the mixer unless the user turned that off, hides to the tray when
+// closed, and remembers its place. The dialogs open as separate windows over it while it is
+// dimmed.
 Window {
     id: root
 
@@ -13,44 +15,313 @@ Window {
     readonly property var backend: qv
     readonly property var windowTools: qvWin
     readonly property var tray: qvTray
+    readonly property var recorder: qvRec
+    readonly property var cable: qvCable
     readonly property bool startMinimized: qvStartMinimized
     readonly property bool screenshots: qvScreenshots
     // qmllint enable unqualified
-
-    // The caption buttons look like the system's own: a faint hover, a red one for close.
-    readonly property color captionHover: "#1AFFFFFF"
-    readonly property color closeHover: "#C42B1C"
-    readonly property color closeHoverIcon: "#FFFFFF"
 
     // Missing from the settings means on.
     readonly property bool autoSize: !(root.backend.settings
                                        && root.backend.settings.autoSizeWindow === false)
     readonly property bool maximized: root.visibility === Window.Maximized
-    // The modal dialogs shown over the window; each has close() and visible.
-    property var dialogs: []
+    readonly property int wantW: Math.max(440, Math.ceil(panel.naturalWidth + 24 + 2))
+    readonly property int wantH: Math.ceil(titleBar.height + 12 + inner.implicitHeight + 12 + 2)
+
+    // The dialogs, created once with the window and only shown and hidden. Each is a Window
+    // with openOver/showFor-style functions; a dialog that is not there yet opens nothing.
+    property var addDialog: null
+    property var routesDialog: null
+    property var voiceDialog: null
+    property var settingsDialog: null
+    property var recorderDialog: null
+    property var screenDialog: null
+    property var scenesDialog: null
+    property var replaceDialog: null
+    property var eqDialog: null
+    readonly property var dialogs: root.present([root.addDialog, root.routesDialog, root.voiceDialog,
+        root.settingsDialog, root.recorderDialog, root.screenDialog, root.scenesDialog, root.replaceDialog,
+        root.eqDialog])
     readonly property int openDialogs: {
         let n = 0
-        for (let i = 0; i < root.dialogs.length; ++i) {
-            if (root.dialogs[i].visible)
+        for (const d of root.dialogs) {
+            if (d.visible)
                 ++n
         }
         return n
     }
 
-    function closeDialogs() {
-        for (let i = 0; i < root.dialogs.length; ++i)
-            root.dialogs[i].close()
+    function present(list) {
+        const out = []
+        for (const d of list) {
+            if (d)
+                out.push(d)
+        }
+        return out
     }
 
-    function toggleMaximized() {
-        if (root.maximized)
-            root.showNormal()
-        else
-            root.showMaximized()
+    function fitNow() {
+        if (root.autoSize && !root.maximized && root.visible)
+            root.windowTools.fit(root, root.wantW, root.wantH)
+    }
+
+    // A zero-interval timer fires once at the end of the event-loop turn however often it was
+    // restarted during it, so a burst of size changes fits once.
+    function queueFit() {
+        fitTimer.restart()
     }
 
     function savePlace() {
         root.windowTools.save(root, root.autoSize)
+    }
+
+    function closeDialogs() {
+        for (const d of root.dialogs)
+            d.close()
+    }
+
+    function openDialog(name) {
+        const d = name === "settings" ? root.settingsDialog
+                : name === "screen" ? root.screenDialog
+                : name === "scenes" ? root.scenesDialog
+                : root.recorderDialog
+        if (d)
+            d.openOver(root)
+    }
+
+    function openAdd(tab) {
+        if (root.addDialog)
+            root.addDialog.openTab(tab, root)
+    }
+
+    function openSettings(tab) {
+        if (!root.settingsDialog)
+            return
+        root.settingsDialog.tab = tab
+        root.openDialog("settings")
+    }
+
+    function routesOfSource(id) {
+        if (root.routesDialog)
+            root.routesDialog.showSource(id, root)
+    }
+
+    function routesOfDevice(id) {
+        if (root.routesDialog)
+            root.routesDialog.showDevice(id, root)
+    }
+
+    function openVoice(id) {
+        if (root.voiceDialog)
+            root.voiceDialog.openFor(id, root)
+    }
+
+    function openReplace(id) {
+        if (root.replaceDialog)
+            root.replaceDialog.showFor(id, root)
+    }
+
+    function openEq(id) {
+        if (root.eqDialog)
+            root.eqDialog.showFor(id, root)
+    }
+
+    // Ids of rows the screenshot steps point at.
+    function deviceId(preferred) {
+        const devices = root.backend.devices
+        if (!devices || devices.count === 0)
+            return ""
+        if (preferred !== "" && devices.indexOf(preferred) >= 0)
+            return preferred
+        return String(devices.get(0).id)
+    }
+
+    function firstMicId() {
+        const mics = root.backend.mics
+        return mics && mics.length > 0 ? String(mics[0].id) : ""
+    }
+
+    function firstMicSourceId() {
+        const sources = root.backend.sources
+        for (let i = 0; sources && i < sources.count; ++i) {
+            const row = sources.get(i)
+            if (row.isMic)
+                return String(row.id)
+        }
+        return ""
+    }
+
+    // One prepared state of the interface for the screenshot set.
+    function screenshotStep(step) {
+        const qv = root.backend
+        const demo = qv.demo
+        root.closeDialogs()
+        switch (String(step)) {
+        case "add":
+            root.openAdd("inputs")
+            break
+        case "routes-device": {
+            const id = root.deviceId("out:demo-hp")
+            if (id !== "")
+                root.routesOfDevice(id)
+            break
+        }
+        case "voice":
+            root.openVoice(root.firstMicId())
+            break
+        case "settings":
+            root.openSettings("sound")
+            break
+        case "settings-window":
+            root.openSettings("window")
+            break
+        case "settings-voice":
+            root.openSettings("voice")
+            break
+        case "settings-record":
+            root.openSettings("record")
+            break
+        case "settings-cable":
+            if (demo)
+                qv.setVirtualMic("demo-cable-in", qv.suggestRecord("demo-cable-in"))
+            root.openSettings("voice")
+            break
+        case "vbcable-missing":
+            if (demo) {
+                qv.setVirtualMic("", "")
+                qv.demoSetCable(false)
+            }
+            root.openSettings("voice")
+            break
+        case "vbcable-routes":
+            root.routesOfSource(root.firstMicId())
+            break
+        case "vbcable-progress":
+            root.openSettings("voice")
+            root.cable.install()
+            break
+        case "vbcable-done":
+            root.openSettings("voice")
+            break
+        case "loop":
+            if (demo) {
+                qv.setSettings({ autoSizeWindow: true })
+                // The cable was taken away for the install pictures; the demo cannot install
+                // one, so it is put back before it becomes the Windows output.
+                qv.demoSetCable(true)
+                qv.setWindowsDefault("demo-cable-in")
+            }
+            break
+        case "loop-fixed":
+            if (demo)
+                qv.setWindowsDefault("demo-spk")
+            break
+        case "mic-issues":
+            if (demo) {
+                qv.demoSetIssues(true)
+                qv.setWindowsDefault("demo-spk")
+            }
+            root.routesOfSource(root.firstMicId())
+            break
+        case "mic-issues-main":
+        case "main":
+            break
+        case "settings-keys":
+            if (demo) {
+                qv.setHotkey("micMute", "ctrl+alt+vk77")
+                qv.setHotkey("pushToTalk", "mouse5")
+            }
+            root.openSettings("keys")
+            break
+        case "compact":
+            qv.setSettings({ density: "compact" })
+            break
+        case "collapsed":
+            qv.setSettings({ density: "full" })
+            qv.setAllCollapsed(true)
+            break
+        case "narrow":
+            qv.setAllCollapsed(false)
+            qv.setSource("in:demo-inst", { ui: { collapsed: true } })
+            qv.setDevice("out:demo-spk", { ui: { collapsed: true } })
+            break
+        case "fixed":
+            qv.setAllCollapsed(false)
+            qv.setSettings({ autoSizeWindow: false })
+            root.width = 900
+            root.height = 640
+            break
+        case "devices-add":
+            if (demo)
+                qv.setSettings({ autoSizeWindow: true })
+            root.openAdd("outputs")
+            break
+        case "added-device":
+            if (demo)
+                qv.setOutputAdded("demo-bt", true)
+            root.routesOfDevice(demo ? "out:demo-bt" : root.deviceId(""))
+            break
+        case "routes-mic":
+            root.routesOfSource(root.firstMicSourceId())
+            break
+        case "replace":
+            root.openReplace(root.deviceId(""))
+            break
+        case "eq":
+            root.openEq(root.deviceId(""))
+            break
+        case "eq-cs2": {
+            const id = root.deviceId("")
+            if (id !== "")
+                qv.setDevice(id, { eq: { preset: "cs2" } })
+            if (root.eqDialog)
+                root.eqDialog.category = "games"
+            root.openEq(id)
+            break
+        }
+        case "eq-search":
+            if (root.eqDialog) {
+                root.eqDialog.category = ""
+                root.eqDialog.query = "бас"
+            }
+            root.openEq(root.deviceId(""))
+            break
+        case "main-eq":
+            if (root.eqDialog)
+                root.eqDialog.query = ""
+            break
+        case "scenes":
+            if (demo && (!qv.scenes || qv.scenes.length === 0)) {
+                qv.saveScene("Игра")
+                qv.saveScene("Стрим")
+                if (qv.scenes && qv.scenes.length > 0)
+                    qv.applyScene(qv.scenes[0].id)
+            }
+            root.openDialog("scenes")
+            break
+        case "screen":
+            if (root.screenDialog)
+                root.screenDialog.target = ""
+            root.openDialog("screen")
+            break
+        case "screen-window": {
+            root.openDialog("screen")
+            const windows = root.recorder.windows
+            if (root.screenDialog && windows && windows.length >= 2)
+                root.screenDialog.pick(windows[1].id)
+            break
+        }
+        case "monitor":
+            if (demo)
+                qv.setMonitor("in:demo-mic", true)
+            break
+        case "dimmed":
+            root.openDialog("settings")
+            break
+        default:
+            root.openDialog(step)
+            break
+        }
     }
 
     objectName: "mainWindow"
@@ -73,12 +344,9 @@ Window {
         }
     }
 
-    // Level meters cost a timer and repaints; nobody sees them while the window is away.
-    onVisibilityChanged: {
-        if (root.backend.meters)
-            root.backend.meters.running = root.visibility !== Window.Minimized
-                                          && root.visibility !== Window.Hidden
-    }
+    onWantWChanged: root.queueFit()
+    onWantHChanged: root.queueFit()
+    onAutoSizeChanged: root.queueFit()
 
     // The place is saved once the window has stopped moving (or being resized by hand).
     onXChanged: placeTimer.restart()
@@ -100,6 +368,17 @@ Window {
         else if (!root.tray.available)
             root.showMinimized()
         root.windowTools.decorate(root)
+        // Level meters cost a timer and repaints; nobody sees them while the window is away.
+        if (root.backend.meters)
+            root.windowTools.runWhileShown(root, root.backend.meters, "running")
+        root.queueFit()
+    }
+
+    Timer {
+        id: fitTimer
+
+        interval: 0
+        onTriggered: root.fitNow()
     }
 
     Timer {
@@ -122,141 +401,92 @@ Window {
         anchors.fill: parent
         anchors.margins: root.maximized ? 0 : 1
 
-        Rectangle {
+        TitleBar {
             id: titleBar
 
+            objectName: "titleBar"
             width: parent.width
-            height: 40
-            color: Theme.panel
-
-            Rectangle {
-                anchors.bottom: parent.bottom
-                width: parent.width
-                height: 1
-                color: Theme.panelBorder
-            }
-
-            DragHandler {
-                target: null
-                acceptedButtons: Qt.LeftButton
-                onActiveChanged: {
-                    if (active)
-                        root.startSystemMove()
-                }
-            }
-
-            TapHandler {
-                acceptedButtons: Qt.LeftButton
-                onDoubleTapped: root.toggleMaximized()
-            }
-
-            Row {
-                x: 12
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 8
-
-                Icon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    name: "logo"
-                    size: 18
-                    stroke: 2
-                    color: Theme.amber
-                }
-
-                Txt {
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: "QUORVEL"
-                    bold: true
-                }
-
-                Txt {
-                    anchors.verticalCenter: parent.verticalCenter
-                    visible: root.backend.demo
-                    text: "· демо"
-                    font.pixelSize: 12
-                    color: Theme.text2
-                }
-            }
-
-            Row {
-                anchors.right: parent.right
-                height: parent.height
-
-                Repeater {
-                    model: 3
-
-                    delegate: Rectangle {
-                        id: winButton
-
-                        required property int index
-                        readonly property bool danger: winButton.index === 2
-                        readonly property string iconName: winButton.index === 0 ? "minimize"
-                                                          : winButton.index === 2 ? "close"
-                                                          : root.maximized ? "restore" : "maximize"
-                        readonly property string label: winButton.index === 0 ? "Свернуть окно"
-                                                      : winButton.index === 1
-                                                        ? (root.maximized ? "Восстановить" : "Развернуть окно")
-                                                      : root.tray.available ? "Свернуть в трей" : "Закрыть"
-
-                        function activate() {
-                            if (winButton.index === 0)
-                                root.showMinimized()
-                            else if (winButton.index === 1)
-                                root.toggleMaximized()
-                            else
-                                root.close()
-                        }
-
-                        width: 44
-                        height: 40
-                        color: !buttonMouse.containsMouse ? "transparent"
-                               : winButton.danger ? root.closeHover : root.captionHover
-
-                        Accessible.role: Accessible.Button
-                        Accessible.name: winButton.label
-                        Accessible.onPressAction: winButton.activate()
-
-                        Icon {
-                            anchors.centerIn: parent
-                            name: winButton.iconName
-                            size: 14
-                            stroke: 1.3
-                            color: winButton.danger && buttonMouse.containsMouse ? root.closeHoverIcon : Theme.text3
-                        }
-
-                        MouseArea {
-                            id: buttonMouse
-
-                            anchors.fill: parent
-                            hoverEnabled: true
-                            onClicked: winButton.activate()
-                        }
-                    }
-                }
-            }
+            height: implicitHeight
+            window: root
+            autoSize: root.autoSize
+            demo: root.backend.demo
+            trayAvailable: root.tray.available
+            onAutoSizeToggled: (on) => root.backend.setSettings({ autoSizeWindow: on })
         }
 
-        Item {
+        Flickable {
             id: body
 
+            objectName: "body"
             anchors.top: titleBar.bottom
             anchors.bottom: parent.bottom
             width: parent.width
             clip: true
+            contentWidth: width
+            contentHeight: inner.implicitHeight + 24
+            interactive: body.contentHeight > body.height
+            boundsBehavior: Flickable.StopAtBounds
 
-            Txt {
-                anchors.centerIn: parent
-                width: Math.min(implicitWidth, parent.width - 24)
-                text: root.backend.status
-                color: Theme.text2
-                elide: Text.ElideRight
-                horizontalAlignment: Text.AlignHCenter
+            Column {
+                id: inner
+
+                x: 12
+                y: 12
+                width: body.width - 24
+                spacing: 12
+
+                Toolbar {
+                    objectName: "toolbar"
+                    width: inner.width
+                    onOpenDialog: (name) => root.openDialog(name)
+                }
+
+                LoopBanner {
+                    objectName: "loopBanner"
+                    width: inner.width
+                    height: implicitHeight
+                }
+
+                SourcesPanel {
+                    id: panel
+
+                    objectName: "sourcesPanel"
+                    width: inner.width
+                    height: implicitHeight
+                    fxRows: root.backend.anyMicVisible ? 4 : 2
+                    onAddClicked: (tab) => root.openAdd(tab)
+                    onRoutesRequested: (id) => root.routesOfSource(id)
+                    onDeviceRoutesRequested: (id) => root.routesOfDevice(id)
+                    onReplaceRequested: (id) => root.openReplace(id)
+                    onVoiceRequested: (id) => root.openVoice(id)
+                    onEqRequested: (id) => root.openEq(id)
+                }
             }
         }
     }
 
+    // The body's scroll bar, drawn only while there is something to scroll.
+    Rectangle {
+        objectName: "bodyScrollBar"
+        visible: body.interactive
+        x: root.width - 7
+        y: titleBar.height + 2 + body.visibleArea.yPosition * body.height
+        width: 4
+        height: body.visibleArea.heightRatio * body.height
+        radius: 2
+        color: Theme.outline
+    }
+
+    ResizeHandles {
+        anchors.fill: parent
+        window: root
+        enabled: !root.autoSize && !root.maximized
+        visible: enabled
+    }
+
     // While a dialog is open the window is dimmed and takes no input; a press closes them all.
     Rectangle {
+        objectName: "dimLayer"
         anchors.fill: parent
         visible: root.openDialogs > 0
         color: Theme.dim

@@ -12,6 +12,10 @@ QtObject {
     property var windows: ({})
     property var settings: ({})
     property var calls: []
+    property var engine: ({})
+    property var renderEndpoints: []
+    property string currentSceneName: ""
+    property bool sceneModified: false
 
     property QtObject meters: QtObject {
         id: meters
@@ -42,7 +46,15 @@ QtObject {
         fake.calls = fake.calls.concat(["assignWindowsDefaults"])
     }
 
+    function setWindowsDefault(endpointId) {
+        fake.calls = fake.calls.concat(["setWindowsDefault:" + endpointId])
+    }
+
     function reset() {
+        fake.engine = {}
+        fake.renderEndpoints = []
+        fake.currentSceneName = ""
+        fake.sceneModified = false
         fake.toast = ""
         fake.blink = false
         fake.ready = true

@@ -1,4 +1,4 @@
-// Runs the Qt Quick tests of the theme and the controls (every tst_*.qml next to this file).
+// Runs the Qt Quick tests of the theme and the controls (every tst_*.qml in controls/).
 //
 // The controls are loaded from the program's own resources ("qrc:/qml"), so a run also proves
 // that the static qvqml library links its resources in. Each test file gets a fresh engine with
@@ -19,7 +19,7 @@
 namespace {
 
 QObject* createFake(QQmlEngine* engine, const char* file) {
-    QQmlComponent component(engine, QUrl::fromLocalFile(QStringLiteral(QUICK_TEST_SOURCE_DIR "/") +
+    QQmlComponent component(engine, QUrl::fromLocalFile(QStringLiteral(QV_QML_TEST_DIR "/") +
                                                         QString::fromLatin1(file)));
     QObject* object = component.create();
     if (!object) {

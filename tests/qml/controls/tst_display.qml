@@ -1,7 +1,7 @@
 import QtQuick
 import QtTest
 import "qrc:/qml"
-import "helpers.js" as H
+import "../helpers.js" as H
 
 // The controls that show things: Meter, Toast, StatusPill, the layout helpers and the drawn
 // shapes.

@@ -1,7 +1,7 @@
 import QtQuick
 import QtTest
 import "qrc:/qml"
-import "helpers.js" as H
+import "../helpers.js" as H
 
 // The controls of lists and dialogs: Combo, AddRow, FolderRow and FxRow.
 TestCase {

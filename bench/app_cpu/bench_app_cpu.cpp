@@ -1,0 +1,236 @@
+// What quorvel --demo costs while it just sits there on a desktop, in two states:
+//   WindowShown   the main window on screen, the level meters moving;
+//   HiddenInTray  started with --autostart while a tray host runs: only the tray icon, the
+//                 window hidden and the meters stopped.
+// CPU is the program's utime + stime from /proc/<pid>/stat over the measuring window, in percent
+// of one core; memory is its resident set at the end. The figures are over 30 s;
+// QV_BENCH_SECONDS=<n> measures n seconds instead, for a quick check.
+//   xvfb-run -a build-x/bin/bench_app_cpu --benchmark_counters_tabular=true
+// The program runs on the current DISPLAY (xcb, software Qt Quick rendering); the tray host is
+// Debian's trayer, started by the bench on the same display.
+
+#include "bench/app_cpu/x11_probe.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr const char* kProgram = QV_QUORVEL_PATH;
+
+int measureSeconds() {
+    const char* value = std::getenv("QV_BENCH_SECONDS");
+    const int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : 30;
+}
+
+// A private runtime folder and settings folder, removed at the end.
+struct Scratch {
+    std::string root;
+    Scratch() {
+        char pattern[] = "/tmp/qv-bench-cpu-XXXXXX";
+        if (const char* dir = ::mkdtemp(pattern))
+            root = dir;
+    }
+    ~Scratch() {
+        if (!root.empty())
+            std::system(("rm -rf '" + root + "'").c_str());
+    }
+};
+
+// A child process that is ended (SIGTERM, then waited for) when it goes out of scope.
+class Child {
+public:
+    // argv[0] is looked up in PATH; standard error goes to `errFile` (or /dev/null).
+    Child(const std::vector<std::string>& argv, const std::string& errFile,
+          const std::vector<std::pair<std::string, std::string>>& env = {}) {
+        m_pid = ::fork();
+        if (m_pid != 0)
+            return;
+        const int err = ::open(errFile.empty() ? "/dev/null" : errFile.c_str(),
+                               O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null = ::open("/dev/null", O_RDWR);
+        if (err >= 0)
+            ::dup2(err, STDERR_FILENO);
+        if (null >= 0) {
+            ::dup2(null, STDIN_FILENO);
+            ::dup2(null, STDOUT_FILENO);
+        }
+        for (const auto& [name, value] : env) {
+            if (value.empty())
+                ::unsetenv(name.c_str());
+            else
+                ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ~Child() {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    pid_t pid() const { return m_pid; }
+    bool running() const {
+        int status = 0;
+        return m_pid > 0 && ::waitpid(m_pid, &status, WNOHANG) == 0;
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+// utime + stime of a process, in clock ticks; -1 when it cannot be read.
+long long cpuTicks(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat((std::istreambuf_iterator<char>(file)), {});
+    // The command name may contain spaces: the fields after it start behind the last ')'.
+    const auto paren = stat.rfind(')');
+    if (paren == std::string::npos)
+        return -1;
+    std::istringstream fields(stat.substr(paren + 2));
+    std::string field;
+    // Fields 3..13 (state .. cmajflt), then utime (14) and stime (15).
+    for (int i = 3; i <= 13 && fields >> field; ++i) {
+    }
+    long long utime = -1, stime = -1;
+    fields >> utime >> stime;
+    return utime < 0 || stime < 0 ? -1 : utime + stime;
+}
+
+long residentKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+bool fileContains(const std::string& path, const std::string& text) {
+    std::ifstream file(path);
+    const std::string content((std::istreambuf_iterator<char>(file)), {});
+    return content.find(text) != std::string::npos;
+}
+
+template <typename Predicate> bool waitFor(Predicate done, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+void measure(benchmark::State& state, bool inTray) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        state.SkipWithError("no DISPLAY: run under xvfb-run -a");
+        return;
+    }
+    // One connection for the whole bench: Xvfb resets itself when its last client leaves, and
+    // a connection attempted during that reset fails.
+    static X11Probe x11;
+    Scratch scratch;
+    if (!x11.connected() || scratch.root.empty()) {
+        state.SkipWithError("no X connection or no scratch folder");
+        return;
+    }
+
+    std::unique_ptr<Child> tray;
+    if (inTray) {
+        tray = std::make_unique<Child>(std::vector<std::string>{"trayer", "--SetDockType", "true"},
+                                       scratch.root + "/trayer.log");
+        if (!waitFor([&] { return x11.trayHostPresent(); }, 10s)) {
+            state.SkipWithError("trayer did not take the tray (is it installed?)");
+            return;
+        }
+    }
+
+    const std::string log = scratch.root + "/quorvel.log";
+    std::vector<std::string> argv{kProgram, "--demo"};
+    if (inTray)
+        argv.push_back("--autostart");
+    // No session bus: Qt would look for a StatusNotifier host there instead of the XEmbed tray.
+    Child program(argv, log,
+                  {{"QT_QPA_PLATFORM", "xcb"},
+                   {"QT_QUICK_BACKEND", "software"},
+                   {"QT_LOGGING_RULES", "quorvel.startup.info=true"},
+                   {"QUORVEL_RUNTIME_DIR", scratch.root},
+                   {"XDG_CONFIG_HOME", scratch.root + "/config"},
+                   {"DBUS_SESSION_BUS_ADDRESS", ""}});
+
+    // Shown: until the first frame. In the tray there is no frame to wait for; the same
+    // settling time below lets start-up finish.
+    if (!inTray && !waitFor([&] { return fileContains(log, "first frame"); }, 30s)) {
+        state.SkipWithError("quorvel --demo did not draw its window");
+        return;
+    }
+    std::this_thread::sleep_for(3s);
+    const int shown = x11.viewableWindowsOf(program.pid());
+    if (inTray ? shown != 0 : shown == 0) {
+        state.SkipWithError(inTray ? "the window is on screen, not hidden in the tray"
+                                   : "the window is not on screen");
+        return;
+    }
+
+    const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    double cpuPercent = 0;
+    double rssKb = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        const long long before = cpuTicks(program.pid());
+        std::this_thread::sleep_for(std::chrono::seconds(measureSeconds()));
+        const long long after = cpuTicks(program.pid());
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (before < 0 || after < 0 || !program.running()) {
+            state.SkipWithError("quorvel ended while being measured");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        cpuPercent = 100.0 * double(after - before) / double(ticksPerSecond) / seconds;
+        rssKb = double(residentKb(program.pid()));
+    }
+    state.counters["cpu_pct"] = cpuPercent;
+    state.counters["rss_MiB"] = rssKb / 1024.0;
+    state.counters["windows_shown"] = shown;
+}
+
+void BM_WindowShown(benchmark::State& state) {
+    measure(state, false);
+}
+void BM_HiddenInTray(benchmark::State& state) {
+    measure(state, true);
+}
+
+BENCHMARK(BM_WindowShown)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_HiddenInTray)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace

@@ -1,0 +1,163 @@
+import QtQuick
+import QtTest
+import "qrc:/qml"
+import "../helpers.js" as H
+
+// The main window's toolbar and its two banners, on the Backend and Recorder stand-ins.
+TestCase {
+    id: testCase
+
+    name: "Toolbar"
+    when: windowShown
+    visible: true
+    width: 1200
+    height: 400
+
+    Component { id: toolbarComponent; Toolbar { width: 1100 } }
+    Component { id: loopComponent; LoopBanner { width: 700 } }
+    Component { id: windowsComponent; WindowsBanner { width: 640 } }
+
+    function init() {
+        failOnWarning(/.?/)
+        qv.reset()
+        qvRec.reset()
+    }
+
+    function fullWidth(bar) {
+        return bar.leftW(0) + bar.gapX + bar.rightW(0)
+    }
+
+    // The level follows the measured widths: texts while everything fits, icon buttons and a
+    // 150 px scene button a pixel narrower, no scene text and no rate box narrower still.
+    function test_levels_follow_width() {
+        qv.currentSceneName = "Вечерний стрим с друзьями"
+        const bar = createTemporaryObject(toolbarComponent, testCase)
+        const full = fullWidth(bar)
+        verify(full > 400 && full < 1100, "full width " + full)
+
+        bar.width = full
+        compare(bar.level, 0)
+        compare(H.byName(bar, "screenButton").width, bar.screenFull)
+        verify(H.byName(bar, "sceneText").visible)
+        verify(H.byName(bar, "rateBox").visible)
+        verify(bar.oneLine)
+
+        bar.width = full - 1
+        compare(bar.level, 1)
+        compare(H.byName(bar, "sceneButton").width, 150)
+        compare(H.byName(bar, "screenButton").width, 44)
+        compare(H.byName(bar, "recorderButton").width, 44)
+        compare(H.byName(bar, "screenButton").text, "")
+        verify(H.byName(bar, "sceneText").visible)
+        verify(H.byName(bar, "rateBox").visible)
+        verify(bar.oneLine, "level 1 stays on one line")
+
+        bar.width = bar.leftW(1) + bar.gapX + bar.rightW(1) - 1
+        compare(bar.level, 2)
+        compare(H.byName(bar, "sceneButton").width, 52)
+        verify(!H.byName(bar, "sceneText").visible)
+        verify(!H.byName(bar, "rateBox").visible)
+        // The groups lay themselves out at the next polish.
+        tryVerify(() => bar.oneLine)
+        // The toolbar takes its width from the window, never the other way round.
+        compare(bar.width, bar.leftW(1) + bar.gapX + bar.rightW(1) - 1)
+    }
+
+    function test_scene_text_and_rate() {
+        const bar = createTemporaryObject(toolbarComponent, testCase)
+        compare(bar.sceneText, "Сцены")
+        qv.currentSceneName = "Игра"
+        qv.sceneModified = true
+        compare(bar.sceneText, "Сцена: Игра •")
+        // A long scene name is capped at 240 px at level 0.
+        qv.currentSceneName = "Очень длинное название сцены, которое никак не помещается на кнопке"
+        compare(bar.sceneW(0), 240)
+
+        const rate = H.byName(bar, "rateBox")
+        compare(rate.Accessible.name, "48 кГц · 10 мс")
+        qv.settings = { sampleRate: 44100, bufferMs: 5 }
+        compare(rate.Accessible.name, "44 кГц · 5 мс")
+    }
+
+    // A running recording shows its time in the button and keeps the button's width while the
+    // time advances.
+    function test_recording_buttons() {
+        const bar = createTemporaryObject(toolbarComponent, testCase)
+        const screen = H.byName(bar, "screenButton")
+        const rec = H.byName(bar, "recorderButton")
+        compare(screen.text, "Запись экрана")
+        compare(rec.text, "Рекордер")
+        qvRec.videoRecording = true
+        qvRec.videoSeconds = 61
+        qvRec.audioRecording = true
+        qvRec.audioSeconds = 3600
+        compare(screen.text, "00:01:01")
+        compare(rec.text, "01:00:00")
+        verify(Qt.colorEqual(screen.borderColor, Theme.red))
+        const width = screen.width
+        qvRec.videoSeconds = 88888
+        compare(screen.width, width)
+        tryVerify(() => screen.width >= screen.implicitWidth, 1000, "the time fits its button")
+
+        const opened = []
+        bar.openDialog.connect(name => opened.push(name))
+        mouseClick(screen)
+        mouseClick(rec)
+        mouseClick(H.byName(bar, "settingsButton"))
+        mouseClick(H.byName(bar, "sceneButton"))
+        compare(opened, ["screen", "recorder", "settings", "scenes"])
+    }
+
+    // Neither the cable nor our own endpoints are offered, and nothing is sent before a pick.
+    function test_loop_banner() {
+        const banner = createTemporaryObject(loopComponent, testCase)
+        verify(!banner.visible)
+        compare(banner.implicitHeight, 0)
+
+        qv.renderEndpoints = [
+            { endpointId: "spk", name: "Динамики (Realtek Audio)" },
+            { endpointId: "cable", name: "CABLE Input (VB-Audio Virtual Cable)" },
+            { endpointId: "own", name: "QUORVEL" },
+            { endpointId: "own-mic", name: "QUORVEL Mic" },
+            { endpointId: "hp", name: "Наушники с QUORVEL в названии" }
+        ]
+        qv.engine = { windowsOutputLoop: "CABLE Input (VB-Audio Virtual Cable)" }
+        verify(banner.visible)
+        verify(banner.implicitHeight > 100)
+        compare(banner.choices.map(c => c.id), ["spk", "hp"])
+
+        const apply = H.byName(banner, "loopApply")
+        verify(!apply.enabled)
+        mouseClick(apply)
+        compare(qv.calls, [])
+
+        H.byName(banner, "loopCombo").picked("hp")
+        verify(apply.enabled)
+        mouseClick(apply)
+        compare(qv.calls, ["setWindowsDefault:hp"])
+    }
+
+    function test_windows_banner_modes() {
+        const banner = createTemporaryObject(windowsComponent, testCase)
+        const text = H.byName(banner, "windowsBannerText")
+        const assign = H.byName(banner, "assignDefaults")
+        compare(banner.mode, "nodriver")
+        compare(text.text, "Драйвер QUORVEL не установлен: весь звук берётся с «устройства Windows по умолчанию», "
+                + "виртуального микрофона нет")
+        verify(!assign.visible)
+
+        qv.windows = { driver: true, ok: false, defaultOut: "<i>Динамики</i> & Co", defaultIn: "" }
+        compare(banner.mode, "warn")
+        // Names are shown as they are, never read as markup.
+        compare(text.text, "Windows: вывод по умолчанию — <b>&lt;i&gt;Динамики&lt;/i&gt; &amp; Co</b>, "
+                + "микрофон — <b>?</b>")
+        verify(assign.visible)
+        mouseClick(assign)
+        compare(qv.calls, ["assignWindowsDefaults"])
+
+        qv.windows = { driver: true, ok: true }
+        compare(banner.mode, "ok")
+        verify(!assign.visible)
+        verify(banner.height >= 44)
+    }
+}

@@ -1,0 +1,310 @@
+// The main window as start-up creates it, on the demo engine: closing to the tray or for real,
+// sizing to the mixer, the place remembered, the dimming layer, meters that stop while hidden,
+// the minimised start and the prepared screenshot states.
+//
+// Runs on the offscreen platform with a 1920 × 1080 screen (scripts/offscreen-screen.json) so
+// that the demo mixer fits without being clamped.
+
+#include "backend/backend.h"
+#include "backend/meter_store.h"
+#include "cable/cable_setup.h"
+#include "desktop/app_icon_provider.h"
+#include "desktop/line_icon_provider.h"
+#include "desktop/window_tools.h"
+#include "engine/demo_transport.h"
+#include "qml/qml_resources.h"
+#include "recorder/recorder.h"
+
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+using namespace qv::ui;
+
+// What the window needs of the tray: whether there is one, whether the program is quitting, and
+// the call that tells it the window went to the tray.
+class FakeTray : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool available MEMBER available CONSTANT)
+    Q_PROPERTY(bool quitting MEMBER quitting NOTIFY quittingChanged)
+
+public:
+    bool available = false;
+    bool quitting = false;
+    int hidden = 0;
+
+    Q_INVOKABLE void hiddenToTray() { ++hidden; }
+
+signals:
+    void quittingChanged();
+};
+
+namespace {
+
+struct Options {
+    bool tray = false;
+    bool screenshots = false;
+    bool startMinimized = false;
+};
+
+// One program's worth of objects around Main.qml.
+struct App {
+    DemoTransport transport{true, true};
+    Backend backend{&transport};
+    WindowTools tools;
+    FakeTray tray;
+    Recorder recorder{&backend};
+    CableSetup cable{&backend};
+    QQmlApplicationEngine engine;
+    QQuickWindow* window = nullptr;
+
+    explicit App(Options o) {
+        tray.available = o.tray;
+        engine.addImageProvider(QStringLiteral("icon"), new LineIconProvider);
+        engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
+        QQmlContext* c = engine.rootContext();
+        c->setContextProperty(QStringLiteral("qv"), &backend);
+        c->setContextProperty(QStringLiteral("qvWin"), &tools);
+        c->setContextProperty(QStringLiteral("qvTray"), &tray);
+        c->setContextProperty(QStringLiteral("qvRec"), &recorder);
+        c->setContextProperty(QStringLiteral("qvCable"), &cable);
+        c->setContextProperty(QStringLiteral("qvKeys"), nullptr);
+        c->setContextProperty(QStringLiteral("qvStartMinimized"), o.startMinimized);
+        c->setContextProperty(QStringLiteral("qvScreenshots"), o.screenshots);
+        engine.load(QUrl(kMainQmlUrl));
+        if (!engine.rootObjects().isEmpty())
+            window = qobject_cast<QQuickWindow*>(engine.rootObjects().constFirst());
+    }
+
+    bool start() {
+        if (!window)
+            return false;
+        transport.start();
+        return QTest::qWaitFor([&] { return backend.ready() && backend.haveState(); }, 5000);
+    }
+
+    QVariant prop(const char* name) const { return window->property(name); }
+    // Items declared in the window are the window's QObject children, not its content item's.
+    QQuickItem* item(const QString& name) const {
+        QQuickItem* found = window->findChild<QQuickItem*>(name);
+        if (!found)
+            qFatal("no item named %s", qPrintable(name));
+        return found;
+    }
+    QSize want() const { return {prop("wantW").toInt(), prop("wantH").toInt()}; }
+    void step(const QString& s) {
+        QMetaObject::invokeMethod(window, "screenshotStep", Q_ARG(QVariant, QVariant(s)));
+    }
+};
+
+// The program's own settings store, which keeps the window's place.
+QSettings settings() {
+    return QSettings(QStringLiteral("QUORVEL"), QStringLiteral("QUORVEL"));
+}
+
+// A dialog as the main window sees one: a window that opens over it and closes.
+QObject* createDialog(QQmlEngine& engine) {
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\n"
+                      "Window { width: 300; height: 200\n"
+                      "  function openOver(w) { show() } }",
+                      QUrl());
+    QObject* dialog = component.create();
+    if (dialog)
+        dialog->setParent(&engine);
+    return dialog;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL-test"));
+        QCoreApplication::setApplicationName(QStringLiteral("tst_main_window"));
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        registerQmlFonts();
+    }
+
+    void init() {
+        QSettings s = settings();
+        s.clear();
+    }
+
+    // With a tray the window goes there and the program keeps running; while quitting, without
+    // a tray or in screenshot mode the close goes through.
+    void closing_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("quitting");
+        QTest::addColumn<bool>("screenshots");
+        QTest::addColumn<bool>("toTray");
+        QTest::newRow("tray") << true << false << false << true;
+        QTest::newRow("tray, quitting") << true << true << false << false;
+        QTest::newRow("no tray") << false << false << false << false;
+        QTest::newRow("tray, screenshots") << true << false << true << false;
+    }
+    void closing() {
+        QFETCH(bool, tray);
+        QFETCH(bool, quitting);
+        QFETCH(bool, screenshots);
+        QFETCH(bool, toTray);
+        App app({tray, screenshots, false});
+        QVERIFY(app.window);
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        app.tray.quitting = quitting;
+
+        // close() tells whether the window really closed or refused and went to the tray.
+        QCOMPARE(app.window->close(), !toTray);
+        QVERIFY(!app.window->isVisible());
+        QCOMPARE(app.tray.hidden, toTray ? 1 : 0);
+        // Either way the place is saved first.
+        QVERIFY(settings().contains(QStringLiteral("window/pos")));
+        // The meters stop while nobody sees them.
+        QVERIFY(!app.backend.meters()->property("running").toBool());
+    }
+
+    // Started with Windows: only the tray icon with a tray, a minimised window without one.
+    void startMinimized() {
+        {
+            App app({true, false, true});
+            QVERIFY(app.window);
+            QTest::qWait(50);
+            QVERIFY(!app.window->isVisible());
+        }
+        App app({false, false, true});
+        QVERIFY(app.window);
+        QTRY_VERIFY(app.window->isVisible());
+        QCOMPARE(app.window->visibility(), QWindow::Minimized);
+        QVERIFY(!app.backend.meters()->property("running").toBool());
+    }
+
+    // The window follows the mixer while auto-size is on (a missing setting means on), and
+    // keeps the user's size with the resize handles working when it is off.
+    void autoSize() {
+        App app({});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        QVERIFY(app.prop("autoSize").toBool());
+        QTRY_COMPARE(app.window->size(), app.want());
+        QVERIFY(app.want().width() > 440);
+        QVERIFY(!app.item(QStringLiteral("resizeTop"))->isEnabled());
+
+        const int wide = app.window->width();
+        app.backend.setAllCollapsed(true);
+        QTRY_VERIFY(app.want().width() < wide);
+        QTRY_COMPARE(app.window->size(), app.want());
+
+        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), false}});
+        QTRY_VERIFY(!app.prop("autoSize").toBool());
+        QVERIFY(app.item(QStringLiteral("resizeTop"))->isEnabled());
+        const QSize kept = app.window->size();
+        app.backend.setAllCollapsed(false);
+        QTRY_VERIFY(app.want().width() > kept.width());
+        QTest::qWait(50);
+        QCOMPARE(app.window->size(), kept);
+
+        // A size set by hand is saved once the window has been left alone for a moment.
+        app.window->resize(700, 500);
+        QTRY_COMPARE_WITH_TIMEOUT(settings().value(QStringLiteral("window/size")).toSize(),
+                                  QSize(700, 500), 3000);
+
+        // Turned back on, the window fits at once.
+        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), true}});
+        QTRY_COMPARE(app.window->size(), app.want());
+    }
+
+    // A maximised window is never fitted and has neither frame nor resize handles.
+    void maximised() {
+        App app({});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), false}});
+        QTRY_VERIFY(app.item(QStringLiteral("resizeTop"))->isEnabled());
+        app.window->showMaximized();
+        QTRY_VERIFY(app.prop("maximized").toBool());
+        const QSize big = app.window->size();
+        QVERIFY(!app.item(QStringLiteral("resizeTop"))->isEnabled());
+        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), true}});
+        app.backend.setAllCollapsed(true);
+        QTest::qWait(50);
+        QCOMPARE(app.window->size(), big);
+        QCOMPARE(app.item(QStringLiteral("titleBar"))->mapToScene({0, 0}), QPointF(0, 0));
+    }
+
+    // The toolbar opens the settings over a dimmed window; any press on the dimmed area closes
+    // every open dialog, and the buttons beneath get nothing.
+    void dimmedWindow() {
+        App app({});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        QObject* settings = createDialog(app.engine);
+        QObject* scenes = createDialog(app.engine);
+        QVERIFY(settings && scenes);
+        app.window->setProperty("settingsDialog", QVariant::fromValue(settings));
+        app.window->setProperty("scenesDialog", QVariant::fromValue(scenes));
+
+        QQuickItem* gear = app.item(QStringLiteral("settingsButton"));
+        QVERIFY(gear);
+        QTRY_VERIFY(gear->width() > 0 && gear->isVisible());
+        const QPoint gearAt = gear->mapToScene(gear->boundingRect().center()).toPoint();
+        QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
+        QTRY_VERIFY(settings->property("visible").toBool());
+        QMetaObject::invokeMethod(app.window, "openDialog",
+                                  Q_ARG(QVariant, QStringLiteral("scenes")));
+        QTRY_COMPARE(app.prop("openDialogs").toInt(), 2);
+        QVERIFY(app.item(QStringLiteral("dimLayer"))->isVisible());
+
+        QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
+        QTRY_COMPARE(app.prop("openDialogs").toInt(), 0);
+        QVERIFY(!settings->property("visible").toBool());
+        QVERIFY(!scenes->property("visible").toBool());
+        QVERIFY(!app.item(QStringLiteral("dimLayer"))->isVisible());
+        // A dialog that is not there opens nothing.
+        QMetaObject::invokeMethod(app.window, "openDialog",
+                                  Q_ARG(QVariant, QStringLiteral("recorder")));
+        QCOMPARE(app.prop("openDialogs").toInt(), 0);
+    }
+
+    // Prepared screenshot states change the mixer through the Backend as a user would.
+    void screenshotSteps() {
+        App app({true, true, false});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+
+        app.step(QStringLiteral("compact"));
+        QTRY_COMPARE(app.backend.settings().value(QStringLiteral("density")).toString(),
+                     QStringLiteral("compact"));
+        QTRY_VERIFY(app.item(QStringLiteral("sourcesPanel"))->property("compact").toBool());
+
+        app.step(QStringLiteral("collapsed"));
+        QTRY_VERIFY(!app.backend.anyExpanded());
+
+        app.step(QStringLiteral("fixed"));
+        QTRY_VERIFY(!app.prop("autoSize").toBool());
+        QVERIFY(app.backend.anyExpanded());
+        QTRY_COMPARE(app.window->size(), QSize(900, 640));
+
+        // With the cable as the virtual microphone, making it the Windows output loops the voice.
+        app.step(QStringLiteral("settings-cable"));
+        app.step(QStringLiteral("loop"));
+        QTRY_VERIFY(app.item(QStringLiteral("loopBanner"))->isVisible());
+        QTRY_COMPARE(app.window->size(), app.want());
+        app.step(QStringLiteral("loop-fixed"));
+        QTRY_VERIFY(!app.item(QStringLiteral("loopBanner"))->isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+
+#include "tst_main_window.moc"

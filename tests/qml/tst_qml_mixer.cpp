@@ -1,0 +1,142 @@
+// Runs the Qt Quick tests of the sources panel and the mixer strips (mixer/tst_strips*.qml) against
+// the real Backend.
+//
+// Each test file gets a fresh engine with the "icon" provider, the interface fonts and a Backend
+// on a ScriptedTransport as `qv`. The rig (`qvRig`) lets a test load a mixer document as the
+// engine's configuration, push engine events, and read the commands the strips made the
+// Backend send. With QV_MIXER_DEMO set the Backend runs on the demo engine instead (for looking
+// at the panel with the full demo world); the rig's scripting calls then do nothing.
+
+#include "backend/backend.h"
+#include "backend/json_variant.h"
+#include "desktop/line_icon_provider.h"
+#include "engine/demo_transport.h"
+#include "qml/qml_resources.h"
+#include "tests/support/scripted_transport.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QtQuickTest>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using Json = nlohmann::json;
+
+class MixerRig : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int startEngineCalls READ startEngineCalls)
+
+public:
+    explicit MixerRig(QObject* parent) : QObject(parent) {
+        if (qEnvironmentVariableIsSet("QV_MIXER_DEMO")) {
+            m_demo = new qv::ui::DemoTransport(true, true, this);
+            m_backend = new qv::ui::Backend(m_demo, this);
+            m_demo->start();
+            return;
+        }
+        m_scripted = new qv::test::ScriptedTransport(this);
+        m_backend = new qv::ui::Backend(m_scripted, this);
+        qv::ui::Backend::Timings t;
+        t.flushMs = 10;
+        t.blinkMs = 40; // quick, so a test can watch a blinking border change
+        t.endpointsMs = 600000;
+        t.toastMs = 600000;
+        m_backend->setTimings(t);
+    }
+
+    qv::ui::Backend* backend() const { return m_backend; }
+    int startEngineCalls() const { return m_scripted ? m_scripted->startEngineCalls() : 0; }
+
+    // A new engine connection whose configuration is `document` (JSON text); every start-up
+    // request is answered and forgotten. False when the text is not a JSON object.
+    Q_INVOKABLE bool load(const QString& document) {
+        const Json doc = Json::parse(document.toStdString(), nullptr, false);
+        if (!m_scripted || doc.is_discarded() || !doc.is_object())
+            return false;
+        if (m_backend->connected())
+            m_scripted->disconnectEngine();
+        m_scripted->clearSent();
+        m_scripted->connectEngine();
+        for (const Json& request : m_scripted->takeSent()) {
+            if (request.value("cmd", std::string()) == "getConfig")
+                m_scripted->reply(request, {{"config", doc}});
+            else
+                m_scripted->reply(request);
+        }
+        return m_backend->ready();
+    }
+
+    Q_INVOKABLE void disconnectEngine(const QString& status) {
+        if (m_scripted)
+            m_scripted->disconnectEngine(status);
+    }
+
+    Q_INVOKABLE void setDemo(bool on) {
+        if (m_scripted)
+            m_scripted->setDemo(on);
+    }
+
+    // An engine message (event or reply) given as JSON text.
+    Q_INVOKABLE void deliver(const QString& message) {
+        if (m_scripted)
+            m_scripted->deliver(message.toUtf8());
+    }
+
+    // The commands sent since the last clearSent(), oldest first; only those named `cmd` unless
+    // it is empty.
+    Q_INVOKABLE QVariantList sent(const QString& cmd = QString()) const {
+        QVariantList out;
+        if (!m_scripted)
+            return out;
+        for (const Json& message : m_scripted->sentJson()) {
+            if (!cmd.isEmpty() && message.value("cmd", std::string()) != cmd.toStdString())
+                continue;
+            out.append(qv::ui::jsonToVariant(message));
+        }
+        return out;
+    }
+
+    Q_INVOKABLE void clearSent() {
+        if (m_scripted)
+            m_scripted->clearSent();
+    }
+
+    // Answers every request sent so far with ok true (so held-back configurations apply).
+    Q_INVOKABLE void answerAll() {
+        if (!m_scripted)
+            return;
+        for (const Json& request : m_scripted->takeSent())
+            m_scripted->reply(request);
+    }
+
+private:
+    qv::test::ScriptedTransport* m_scripted = nullptr;
+    qv::ui::DemoTransport* m_demo = nullptr;
+    qv::ui::Backend* m_backend = nullptr;
+};
+
+} // namespace
+
+class Setup : public QObject {
+    Q_OBJECT
+
+public slots:
+    void applicationAvailable() {
+        const int fonts = qv::ui::registerQmlFonts();
+        if (fonts != qv::ui::qmlFontFiles().size())
+            qFatal("only %d of the interface fonts are in the resources", fonts);
+    }
+
+    void qmlEngineAvailable(QQmlEngine* engine) {
+        engine->addImageProvider(QStringLiteral("icon"), new qv::ui::LineIconProvider);
+        auto* rig = new MixerRig(engine);
+        engine->rootContext()->setContextProperty(QStringLiteral("qv"), rig->backend());
+        engine->rootContext()->setContextProperty(QStringLiteral("qvRig"), rig);
+    }
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(qml_mixer, Setup)
+
+#include "tst_qml_mixer.moc"
