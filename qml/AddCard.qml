@@ -39,8 +39,11 @@ Item {
     Rectangle {
         id: tile
 
+        objectName: "addTile"
         x: 10
-        y: 10
+        // An empty strip row is only 80 px high: the tile then keeps an even margin inside
+        // the dashed frame instead of running over it.
+        y: Math.min(10, (root.height - 72) / 2)
         width: root.width - 20
         height: 72
         radius: 8

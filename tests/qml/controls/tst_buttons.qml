@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import "qrc:/qml"
+import "../helpers.js" as H
 
 // The clickable controls: activation by mouse and keyboard, that they only ask (never change
 // their own state), their look per state and their accessible names.
@@ -182,6 +183,13 @@ TestCase {
         keyClick(Qt.Key_Return)
         compare(clicks.count, 3)
         compare(card.Accessible.name, "Добавить: каналы, микрофоны, устройства")
+        // In an empty strip row (80 px) the tile stays inside the card.
+        const tile = H.byName(card, "addTile")
+        card.height = 80
+        compare(tile.height, 72)
+        compare(tile.y, 4)
+        card.height = 300
+        compare(tile.y, 10)
     }
 
     function test_pick_row() {
