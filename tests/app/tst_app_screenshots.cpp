@@ -112,6 +112,9 @@ public:
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("XDG_DATA_HOME", home + "/data");
         env.insert("QT_LOGGING_RULES", "quorvel.screenshots.info=true");
+        // The VB-CABLE progress step starts a download: point it at a closed local port so a
+        // test run never fetches the driver from the internet.
+        env.insert("QUORVEL_CABLE_BASE_URL", "http://127.0.0.1:9/");
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardError, &process, [this] {
             log += process.readAllStandardError();
