@@ -2,6 +2,7 @@
 //   BM_StandinRoundTrip   one "ping" and its reply on the GUI thread; median and p99 as counters
 //   BM_StandinReplies     500 pipelined "ping" requests; replies taken in per second
 
+#include "bench/transport_support.h"
 #include "engine/pipe_transport.h"
 
 #include <QCoreApplication>
@@ -74,21 +75,7 @@ void BM_StandinRoundTrip(benchmark::State& state) {
         state.SkipWithError("stand-in engine did not start");
         return;
     }
-    QEventLoop loop;
-    QObject::connect(s.transport.get(), &qv::ui::Transport::message, &loop, &QEventLoop::quit);
-    const QByteArray request(R"({"cmd":"ping","reqId":1})");
-    std::vector<double> samples;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        s.transport->send(request);
-        loop.exec();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(took.count());
-        samples.push_back(took.count() * 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    state.counters["median_us"] = samples[samples.size() / 2];
-    state.counters["p99_us"] = samples[samples.size() * 99 / 100];
+    qv::bench::measureRoundTrips(state, *s.transport, R"({"cmd":"ping","reqId":1})");
 }
 BENCHMARK(BM_StandinRoundTrip)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -5,6 +5,7 @@
 //                      and 99th percentile of single round trips are reported as counters
 //   BM_Throughput1KB   1 KB messages from the engine to the GUI thread, messages per second
 
+#include "bench/transport_support.h"
 #include "engine/link_core.h"
 #include "engine/pipe_transport.h"
 #include "engine/runtime_dir.h"
@@ -121,22 +122,7 @@ void BM_RoundTrip(benchmark::State& state) {
     Link link;
     link.server.setReply(
         [](const std::string&) { return std::string("{\"reqId\":1,\"ok\":true}"); });
-    QEventLoop loop;
-    QObject::connect(link.transport.get(), &qv::ui::Transport::message, &loop, &QEventLoop::quit);
-    const QByteArray request("{\"cmd\":\"ping\",\"reqId\":1}");
-    std::vector<double> samples;
-    samples.reserve(100000);
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        link.transport->send(request);
-        loop.exec();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(took.count());
-        samples.push_back(took.count() * 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    state.counters["median_us"] = samples[samples.size() / 2];
-    state.counters["p99_us"] = samples[samples.size() * 99 / 100];
+    qv::bench::measureRoundTrips(state, *link.transport, "{\"cmd\":\"ping\",\"reqId\":1}");
 }
 BENCHMARK(BM_RoundTrip)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -1,5 +1,5 @@
 # Tray: its state and window operations offscreen (no system tray there), and the real icon on
-# a private Xvfb display with and without a tray host (tray_xvfb.sh).
+# a private Xvfb display with and without a tray host (xvfb_run.sh).
 qv_qtest(tst_tray SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_tray.cpp
          LIBS qvdesktop qvqml qvtestsupport LABELS desktop)
 
@@ -9,7 +9,7 @@ if(NOT WIN32)
                           qv_compile_options)
     foreach(mode tray none)
         add_test(NAME tst_tray_x11_${mode}
-                 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/tray_xvfb.sh ${mode}
+                 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xvfb_run.sh ${mode}
                          $<TARGET_FILE:tst_tray_x11>)
         set_tests_properties(tst_tray_x11_${mode} PROPERTIES LABELS "desktop;x11" TIMEOUT 60)
         if(QV_SANITIZE STREQUAL "address")

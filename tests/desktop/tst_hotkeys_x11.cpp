@@ -1,4 +1,4 @@
-// HotkeyService on a real X server (Xvfb, started by hotkeys_xvfb.sh): key and button presses
+// HotkeyService on a real X server (Xvfb, started by xvfb_run.sh): key and button presses
 // injected through XTEST with xdotool must reach the service as raw input, be translated to
 // Windows key codes and fire bindings and captures.
 

@@ -1,4 +1,4 @@
-// Tray on a real X display, run twice by tray_xvfb.sh: with a tray host (trayer) the icon,
+// Tray on a real X display, run twice by xvfb_run.sh: with a tray host (trayer) the icon,
 // its tooltip, menu and the one-time hint exist; without one the tray reports itself
 // unavailable and shows nothing.
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a test program against a private Xvfb display (xcb platform), with or without a system
 # tray host on it.
-#   tray_xvfb.sh tray|none <test program> [arguments...]
+#   xvfb_run.sh tray|none <test program> [arguments...]
+# Xvfb picks a free display number itself (-displayfd), so parallel runs do not collide.
 # "tray" starts Debian's trayer (an XEmbed tray) on the display; the program learns which case
 # it is in from QV_TRAY_EXPECTED (1 or 0). Without Xvfb the program runs offscreen with
 # QV_XVFB_MISSING set; without trayer in the "tray" case with QV_TRAY_MISSING set; it skips.
