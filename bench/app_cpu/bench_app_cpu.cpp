@@ -11,6 +11,8 @@
 
 #include "bench/app_cpu/x11_probe.h"
 
+#include "bench/process_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -39,20 +41,6 @@ int measureSeconds() {
     const int n = value ? std::atoi(value) : 0;
     return n > 0 ? n : 30;
 }
-
-// A private runtime folder and settings folder, removed at the end.
-struct Scratch {
-    std::string root;
-    Scratch() {
-        char pattern[] = "/tmp/qv-bench-cpu-XXXXXX";
-        if (const char* dir = ::mkdtemp(pattern))
-            root = dir;
-    }
-    ~Scratch() {
-        if (!root.empty())
-            std::system(("rm -rf '" + root + "'").c_str());
-    }
-};
 
 // A child process that is ended (SIGTERM, then waited for) when it goes out of scope.
 class Child {
@@ -123,16 +111,6 @@ long long cpuTicks(pid_t pid) {
     return utime < 0 || stime < 0 ? -1 : utime + stime;
 }
 
-long residentKb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-    return -1;
-}
-
 bool fileContains(const std::string& path, const std::string& text) {
     std::ifstream file(path);
     const std::string content((std::istreambuf_iterator<char>(file)), {});
@@ -158,7 +136,7 @@ void measure(benchmark::State& state, bool inTray) {
     // One connection for the whole bench: Xvfb resets itself when its last client leaves, and
     // a connection attempted during that reset fails.
     static X11Probe x11;
-    Scratch scratch;
+    qv::bench::Scratch scratch("cpu");
     if (!x11.connected() || scratch.root.empty()) {
         state.SkipWithError("no X connection or no scratch folder");
         return;
@@ -216,7 +194,7 @@ void measure(benchmark::State& state, bool inTray) {
         }
         state.SetIterationTime(seconds);
         cpuPercent = 100.0 * double(after - before) / double(ticksPerSecond) / seconds;
-        rssKb = double(residentKb(program.pid()));
+        rssKb = double(qv::bench::residentKb(program.pid()));
     }
     state.counters["cpu_pct"] = cpuPercent;
     state.counters["rss_MiB"] = rssKb / 1024.0;

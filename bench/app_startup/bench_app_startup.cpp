@@ -6,6 +6,8 @@
 // The platform is offscreen unless QV_BENCH_PLATFORM names another one; for an X server:
 //   xvfb-run -a env QV_BENCH_PLATFORM=xcb bench_app_startup
 
+#include "bench/process_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -24,37 +26,13 @@ namespace {
 constexpr const char* kProgram = QV_QUORVEL_PATH;
 constexpr int kTimeoutMs = 30000;
 
-// A private runtime folder and settings folder, removed at the end.
-struct Scratch {
-    std::string root;
-    Scratch() {
-        char pattern[] = "/tmp/qv-bench-startup-XXXXXX";
-        if (const char* dir = ::mkdtemp(pattern))
-            root = dir;
-    }
-    ~Scratch() {
-        if (!root.empty())
-            std::system(("rm -rf '" + root + "'").c_str());
-    }
-};
-
-long residentKb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
-    return -1;
-}
-
 struct Run {
     double seconds = 0;
     long rssKb = -1;
     bool ok = false;
 };
 
-Run startOnce(const Scratch& scratch) {
+Run startOnce(const qv::bench::Scratch& scratch) {
     Run run;
     int fds[2];
     if (::pipe(fds) != 0)
@@ -98,7 +76,7 @@ Run startOnce(const Scratch& scratch) {
     const auto end = std::chrono::steady_clock::now();
     run.ok = log.find("first frame") != std::string::npos;
     run.seconds = std::chrono::duration<double>(end - start).count();
-    run.rssKb = residentKb(pid);
+    run.rssKb = qv::bench::residentKb(pid);
 
     ::kill(pid, SIGTERM);
     int status = 0;
@@ -108,7 +86,7 @@ Run startOnce(const Scratch& scratch) {
 }
 
 void BM_StartToFirstFrame(benchmark::State& state) {
-    Scratch scratch;
+    qv::bench::Scratch scratch("startup");
     if (scratch.root.empty()) {
         state.SkipWithError("no scratch folder");
         return;

@@ -9,6 +9,7 @@
 
 #include "desktop/line_icon_provider.h"
 #include "qml/qml_resources.h"
+#include "tests/qml/qml_test_fonts.h"
 
 #include <QFile>
 #include <QQmlComponent>
@@ -37,9 +38,7 @@ class Setup : public QObject {
 
 public slots:
     void applicationAvailable() {
-        const int fonts = qv::ui::registerQmlFonts();
-        if (fonts != qv::ui::qmlFontFiles().size())
-            qFatal("only %d of the interface fonts are in the resources", fonts);
+        qv::test::requireInterfaceFonts();
         if (!QFile::exists(qv::ui::kAppIconPath))
             qFatal("the application icon is missing from the resources");
     }

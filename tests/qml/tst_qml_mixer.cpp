@@ -12,6 +12,7 @@
 #include "desktop/line_icon_provider.h"
 #include "engine/demo_transport.h"
 #include "qml/qml_resources.h"
+#include "tests/qml/qml_test_fonts.h"
 #include "tests/support/scripted_transport.h"
 
 #include <QQmlContext>
@@ -123,11 +124,7 @@ class Setup : public QObject {
     Q_OBJECT
 
 public slots:
-    void applicationAvailable() {
-        const int fonts = qv::ui::registerQmlFonts();
-        if (fonts != qv::ui::qmlFontFiles().size())
-            qFatal("only %d of the interface fonts are in the resources", fonts);
-    }
+    void applicationAvailable() { qv::test::requireInterfaceFonts(); }
 
     void qmlEngineAvailable(QQmlEngine* engine) {
         engine->addImageProvider(QStringLiteral("icon"), new qv::ui::LineIconProvider);
