@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +18,18 @@
 using qv::ui::PipeTransport;
 
 namespace {
+
+// The transport's connection changes as the Backend receives them: on this thread, queued when
+// the I/O thread emits. (A QSignalSpy would record on the emitting thread, racing with this one.)
+class StatusLog : public QObject, public QList<QVariantList> {
+public:
+    explicit StatusLog(qv::ui::Transport* transport) {
+        connect(transport, &qv::ui::Transport::connectionChanged, this,
+                [this](bool connected, const QString& status) {
+                    append({connected, status});
+                });
+    }
+};
 
 // The newest message whose reqId is `id`, parsed; an empty object when none arrived.
 QJsonObject replyFor(const QList<QByteArray>& messages, int id) {
@@ -95,7 +106,7 @@ std::unique_ptr<PipeTransport> EngineEndToEnd::connectedTransport(bool autoStart
 
 void EngineEndToEnd::autoStartFindsAndLaunchesTheEngine() {
     auto transport = connectedTransport(true);
-    QSignalSpy status(transport.get(), &qv::ui::Transport::connectionChanged);
+    StatusLog status(transport.get());
     transport->start();
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toBool(), 10000);
     // The launch was announced before the connection.
@@ -117,7 +128,7 @@ void EngineEndToEnd::autoStartFindsAndLaunchesTheEngine() {
 void EngineEndToEnd::largeEventArrivesWhole() {
     startEngine();
     auto transport = connectedTransport(false);
-    QSignalSpy status(transport.get(), &qv::ui::Transport::connectionChanged);
+    StatusLog status(transport.get());
     transport->start();
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toBool(), 5000);
 
@@ -148,7 +159,7 @@ void EngineEndToEnd::largeEventArrivesWhole() {
 void EngineEndToEnd::metersAreReadFromTheEngine() {
     startEngine();
     auto transport = connectedTransport(false);
-    QSignalSpy status(transport.get(), &qv::ui::Transport::connectionChanged);
+    StatusLog status(transport.get());
     transport->start();
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toBool(), 5000);
 
@@ -170,7 +181,7 @@ void EngineEndToEnd::metersAreReadFromTheEngine() {
 void EngineEndToEnd::reconnectsAfterTheEngineIsKilled() {
     startEngine();
     auto transport = connectedTransport(false);
-    QSignalSpy status(transport.get(), &qv::ui::Transport::connectionChanged);
+    StatusLog status(transport.get());
     transport->start();
     QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty() && status.last().at(0).toBool(), 5000);
 
