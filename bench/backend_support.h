@@ -1,9 +1,10 @@
 #pragma once
-// Shared by the Backend benchmarks: the Qt application, waiting for the Backend to settle, and
-// the demo document grown to benchmark size.
+// Shared by the Backend benchmarks: the Qt application, waiting for the Backend to settle, the
+// demo document grown to benchmark size, and a Backend on the demo engine in either world.
 
 #include "backend/backend.h"
 #include "config/mixer_config.h"
+#include "engine/demo_transport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace qv::bench {
@@ -66,6 +68,33 @@ inline Json largeDocument(const qv::MixerConfig& demo) {
         doc.devices.push_back(d);
     }
     return Json::parse(qv::serializeConfig(doc));
+}
+
+// A Backend on the demo engine, connected, settled and with its first state; with `large` the
+// engine's document is first replaced by largeDocument.
+struct DemoWorld {
+    std::unique_ptr<qv::ui::DemoTransport> transport;
+    std::unique_ptr<Backend> backend;
+
+    explicit DemoWorld(bool large) {
+        ensureApp();
+        transport = std::make_unique<qv::ui::DemoTransport>(true, true);
+        backend = std::make_unique<Backend>(transport.get());
+        transport->start();
+        if (!runUntil(
+                [&] { return backend->ready() && settled(*backend) && backend->haveState(); }))
+            qFatal("the demo engine did not answer");
+        if (large) {
+            backend->sendEdit({{"cmd", "setConfig"}, {"config", largeDocument(backend->config())}});
+            if (!runUntil([&] { return settled(*backend); }) ||
+                backend->config().sources.size() != 128)
+                qFatal("the large document was not taken over");
+        }
+    }
+};
+
+inline const char* worldLabel(bool large) {
+    return large ? "128 sources, 16 devices" : "demo world";
 }
 
 } // namespace qv::bench

@@ -29,29 +29,7 @@ namespace {
 
 using namespace qv::bench;
 
-struct World {
-    std::unique_ptr<DemoTransport> transport;
-    std::unique_ptr<Backend> backend;
-
-    explicit World(bool large) {
-        ensureApp();
-        transport = std::make_unique<DemoTransport>(true, true);
-        backend = std::make_unique<Backend>(transport.get());
-        transport->start();
-        if (!runUntil([&] { return backend->ready() && settled(*backend); }))
-            qFatal("the demo engine did not answer");
-        if (large) {
-            backend->sendEdit({{"cmd", "setConfig"}, {"config", largeDocument(backend->config())}});
-            if (!runUntil([&] { return settled(*backend); }) ||
-                backend->config().sources.size() != 128)
-                qFatal("the large document was not taken over");
-        }
-    }
-};
-
-const char* worldLabel(int64_t large) {
-    return large ? "128 sources, 16 devices" : "demo world";
-}
+using World = DemoWorld;
 
 void LiveEdit(benchmark::State& state) {
     World w(state.range(0) != 0);
@@ -62,7 +40,7 @@ void LiveEdit(benchmark::State& state) {
     }
     w.backend->flushPendingEdits();
     runUntil([&] { return settled(*w.backend); });
-    state.SetLabel(worldLabel(state.range(0)));
+    state.SetLabel(worldLabel(state.range(0) != 0));
 }
 
 void LiveEditRoundTrip(benchmark::State& state) {
@@ -74,7 +52,7 @@ void LiveEditRoundTrip(benchmark::State& state) {
         w.backend->flushPendingEdits();
         runUntil([&] { return settled(*w.backend); });
     }
-    state.SetLabel(worldLabel(state.range(0)));
+    state.SetLabel(worldLabel(state.range(0) != 0));
 }
 
 // The command a dragged fader produces, applied without the Backend around it.
@@ -91,7 +69,7 @@ void ApplyInPlace(benchmark::State& state) {
         qv::CommandResult r = qv::applyCommand(mirror, gainCommand(step++), endpoints);
         benchmark::DoNotOptimize(r);
     }
-    state.SetLabel(worldLabel(state.range(0)));
+    state.SetLabel(worldLabel(state.range(0) != 0));
 }
 
 void ApplyOnCopy(benchmark::State& state) {
@@ -106,7 +84,7 @@ void ApplyOnCopy(benchmark::State& state) {
             mirror = std::move(candidate);
         benchmark::DoNotOptimize(r);
     }
-    state.SetLabel(worldLabel(state.range(0)));
+    state.SetLabel(worldLabel(state.range(0) != 0));
 }
 
 void ConfigTakeover(benchmark::State& state) {
@@ -114,7 +92,7 @@ void ConfigTakeover(benchmark::State& state) {
     const Json doc = Json::parse(qv::serializeConfig(w.backend->config()));
     for (auto _ : state)
         benchmark::DoNotOptimize(w.backend->applyConfig(doc));
-    state.SetLabel(worldLabel(state.range(0)));
+    state.SetLabel(worldLabel(state.range(0) != 0));
 }
 
 } // namespace

@@ -29,24 +29,12 @@ namespace {
 
 using namespace qv::bench;
 
-struct World {
-    std::unique_ptr<DemoTransport> transport;
-    std::unique_ptr<Backend> backend;
+// The demo world with the list models' change signals counted.
+struct World : DemoWorld {
     int listSignals = 0;
 
-    explicit World(bool large) {
-        ensureApp();
-        transport = std::make_unique<DemoTransport>(true, true);
-        backend = std::make_unique<Backend>(transport.get());
-        transport->start();
-        if (!runUntil(
-                [&] { return backend->ready() && settled(*backend) && backend->haveState(); }))
-            qFatal("the demo engine did not answer");
+    explicit World(bool large) : DemoWorld(large) {
         if (large) {
-            backend->sendEdit({{"cmd", "setConfig"}, {"config", largeDocument(backend->config())}});
-            if (!runUntil([&] { return settled(*backend); }) ||
-                backend->config().sources.size() != 128)
-                qFatal("the large document was not taken over");
             // A state that reports the large world's sources too.
             backend->sendRequest({{"cmd", "getState"}}, [this](const Json& reply) {
                 if (reply.contains("state"))
@@ -68,7 +56,7 @@ struct World {
     void report(benchmark::State& state, bool large) {
         state.counters["listSignals"] =
             benchmark::Counter(double(listSignals), benchmark::Counter::kAvgIterations);
-        state.SetLabel(large ? "128 sources, 16 devices" : "demo world");
+        state.SetLabel(worldLabel(large));
     }
 };
 
