@@ -36,6 +36,10 @@ CommandResult replaceInput(MixerConfig& c, const json& cmd, const Endpoints& eps
 CommandResult addDevice(MixerConfig& c, const json& cmd, const Endpoints& eps);
 CommandResult addInput(MixerConfig& c, const json& cmd, const Endpoints& eps);
 
+// The volume knob follows one output strip by id; when that strip is gone it falls back to the
+// first output strip ("") instead of following nothing. "" and "off" are kept.
+void keepVolumeKnobOnDevice(MixerConfig& c);
+
 // Makes a virtual cable the outside virtual microphone (shared by setVirtualMic and
 // autoSetupVirtualMic); leaves virtualMicAuto to the caller.
 void attachCableAsVirtualMic(MixerConfig& c, const EndpointInfo& playback,

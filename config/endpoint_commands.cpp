@@ -80,6 +80,8 @@ bool moveDevice(MixerConfig& c, const std::string& id, const EndpointInfo& ep, s
     newId = "out:" + ep.id;
     if (newId != d->id && c.findDevice(newId))
         return false;
+    if (c.settings.volumeKnob == d->id)
+        c.settings.volumeKnob = newId; // the knob follows the strip, not its old endpoint
     rebind(*d, ep, newId);
     if (d->state == DeviceState::Unavailable)
         d->state = DeviceState::Available;
@@ -112,11 +114,18 @@ CommandResult replaceStrip(MixerConfig& c, const json& cmd, const Endpoints& eps
         mic && (mic->endpointId == ep->id || mic->recordEndpointId == ep->id))
         return refused(fields::quoted(ep->name) + " — виртуальный микрофон QUORVEL");
 
+    // A strip that is gone (removed meanwhile, or never of this kind) is named as missing; the
+    // move below then fails only for an endpoint that another strip already uses.
     std::string oldEndpoint;
     if (input) {
-        if (const Source* s = c.findSource(id))
-            oldEndpoint = s->endpointId;
-    } else if (const Device* d = c.findDevice(id)) {
+        const Source* s = c.findSource(id);
+        if (!s || s->kind != SourceKind::PhysicalInput)
+            return refused("нет микрофона " + fields::quoted(id));
+        oldEndpoint = s->endpointId;
+    } else {
+        const Device* d = c.findDevice(id);
+        if (!d || d->kind != DeviceKind::Physical)
+            return refused("нет устройства " + fields::quoted(id));
         oldEndpoint = d->endpointId;
     }
 

@@ -189,8 +189,18 @@ CommandResult applyScene(MixerConfig& c, const json& cmd) {
     SceneCommand sc = readCommand(c, cmd);
     if (!sc.index)
         return fields::refused(kNoScene);
+    // A damaged scene must not be taken as "no outputs": that would remove every output strip
+    // with its equaliser and routes.
     const json* stored = fields::object(sc.scene(), "config");
-    const json scene = stored ? *stored : json::object();
+    if (!stored)
+        return fields::refused("сцена повреждена: в ней нет снимка микшера");
+    const auto storedDevices = stored->find("devices");
+    if (storedDevices == stored->end() || !storedDevices->is_array())
+        return fields::refused("сцена повреждена: в ней нет списка устройств");
+    const auto storedSources = stored->find("sources");
+    if (storedSources != stored->end() && !storedSources->is_array())
+        return fields::refused("сцена повреждена: список источников испорчен");
+    const json& scene = *stored;
     json doc = writtenDocument(c);
 
     json sources = arrayMember(scene, "sources");
@@ -228,6 +238,7 @@ CommandResult applyScene(MixerConfig& c, const json& cmd) {
         return fields::refused("сцена повреждена: " + error);
     next.scenes = compact(sc.scenes);
     next.settings.currentScene = sc.id;
+    keepVolumeKnobOnDevice(next);
     c = std::move(next);
     return fields::accepted(true);
 }

@@ -283,7 +283,14 @@ CommandResult removeDevice(MixerConfig& c, const json& command) {
     if (!d)
         return fields::refused(noDevice(id));
     c.devices.erase(c.devices.begin() + (d - c.devices.data()));
+    keepVolumeKnobOnDevice(c);
     return fields::accepted(true);
+}
+
+void keepVolumeKnobOnDevice(MixerConfig& c) {
+    std::string& knob = c.settings.volumeKnob;
+    if (!knob.empty() && knob != "off" && !c.findDevice(knob))
+        knob.clear();
 }
 
 CommandResult removeSource(MixerConfig& c, const json& command) {

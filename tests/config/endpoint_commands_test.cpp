@@ -141,7 +141,10 @@ TEST_F(EndpointCommands, ReplaceRefusalsInOrder) {
         {cmd("replaceInput", "in:mic", "cab-out"),
          "«CABLE Output (VB-Audio Virtual Cable)» — виртуальный микрофон QUORVEL"},
         {cmd("replaceInput", "in:mic", "mic2"), taken},
-        {cmd("replaceInput", "app:game.exe", "mic2"), taken},
+        {cmd("replaceInput", "app:game.exe", "mic2"), "нет микрофона «app:game.exe»"},
+        {cmd("replaceInput", "in:gone", "mic"), "нет микрофона «in:gone»"},
+        {cmd("replaceDevice", "out:gone", "spk"), "нет устройства «out:gone»"},
+        {cmd("replaceDevice", "virtual_mic", "hp"), "нет устройства «virtual_mic»"},
         {cmd("replaceDevice", "out:spk", "hp"),
          "«Headphones (USB)» уже есть в QUORVEL — выберите другое"},
     };
@@ -161,6 +164,34 @@ TEST_F(EndpointCommands, ReplaceDeviceRevivesAnUnavailableStrip) {
     c.devices[0].state = DeviceState::Disabled;
     accept(c, cmd("replaceDevice", "out:spk", "spk"), eps); // onto its own endpoint
     EXPECT_EQ(c.devices[0].state, DeviceState::Disabled);
+}
+
+// The volume knob names its output strip by id: it follows a replaced strip and falls back to
+// the first output strip ("") when its strip is removed or a scene drops it.
+TEST_F(EndpointCommands, VolumeKnobFollowsItsStrip) {
+    c.devices = {output("spk"), output("hp")};
+    accept(c, command("saveScene", {{"name", "Колонки"}}));
+    c.devices.push_back(output("usb"));
+    const struct {
+        const char* knob;
+        json edit;
+        const char* after;
+    } cases[] = {
+        {"out:spk", cmd("replaceDevice", "out:spk", "cab-out"), "out:spk"}, // refused
+        {"out:spk", cmd("replaceDevice", "out:spk", "cab"), "out:cab"},
+        {"out:hp", cmd("replaceDevice", "out:spk", "cab"), "out:hp"},
+        {"out:spk", command("removeDevice", {{"id", "out:spk"}}), ""},
+        {"out:hp", command("removeDevice", {{"id", "out:spk"}}), "out:hp"},
+        {"off", command("removeDevice", {{"id", "out:spk"}}), "off"},
+        {"out:usb", command("applyScene", {{"id", "scene1"}}), ""},
+        {"out:hp", command("applyScene", {{"id", "scene1"}}), "out:hp"},
+    };
+    for (const auto& [knob, edit, after] : cases) {
+        MixerConfig copy = c;
+        copy.settings.volumeKnob = knob;
+        applyCommand(copy, edit, eps);
+        EXPECT_EQ(copy.settings.volumeKnob, after) << knob << " " << edit.dump();
+    }
 }
 
 TEST_F(EndpointCommands, SetVirtualMicOff) {

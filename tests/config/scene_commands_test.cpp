@@ -149,20 +149,37 @@ TEST_F(ApplyScene, KeepsUnknownInputsDropsUnknownOutputsKeepsTheVirtualMic) {
     EXPECT_EQ(json::parse(c.scenes), json::parse(scenesBefore));
 }
 
-TEST_F(ApplyScene, TheScenesOwnVirtualMicWinsAndABrokenSceneKeepsInputs) {
+TEST_F(ApplyScene, TheScenesOwnVirtualMicWins) {
     c.findDevice("virtual_mic")->gainDb = -3;
     accept(c, command("saveScene", {{"name", "С микрофоном"}}));
     c.findDevice("virtual_mic")->gainDb = -9;
     accept(c, command("applyScene", {{"id", "scene2"}}));
     EXPECT_EQ(strips(c), "in:m2 system app:game.exe in:m1 | out:spk out:hp virtual_mic");
     EXPECT_EQ(c.findDevice("virtual_mic")->gainDb, -3.0f);
+}
 
+// A damaged snapshot would otherwise read as "no outputs" and remove every output strip.
+TEST_F(ApplyScene, DamagedSceneIsRefusedAndChangesNothing) {
+    const json damaged[] = {"garbage",
+                            json::object(),
+                            {{"devices", "x"}},
+                            {{"devices", json::array()}, {"sources", 5}}};
+    for (const json& config : damaged) {
+        json scenes = scenesOf(c);
+        scenes[0]["config"] = config;
+        c.scenes = scenes.dump();
+        const std::string before = serializeConfig(c);
+        const CommandResult r = applyCommand(c, command("applyScene", {{"id", "scene1"}}), {});
+        EXPECT_FALSE(r.ok) << config.dump();
+        EXPECT_EQ(r.error.rfind("сцена повреждена: ", 0), 0u) << r.error;
+        EXPECT_EQ(serializeConfig(c), before) << config.dump();
+    }
+    // A snapshot that really holds no outputs is still applied.
     json scenes = scenesOf(c);
-    scenes[0]["config"] = "garbage";
+    scenes[0]["config"] = {{"devices", json::array()}};
     c.scenes = scenes.dump();
     accept(c, command("applyScene", {{"id", "scene1"}}));
     EXPECT_EQ(strips(c), "in:m2 system app:game.exe in:m1 | virtual_mic");
-    EXPECT_EQ(c.settings.bufferMs, 40.0f);
 }
 
 TEST_F(ApplyScene, ModifiedFollowsWhatTheSceneHolds) {
