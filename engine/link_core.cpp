@@ -48,6 +48,11 @@ uint32_t loadU32(const unsigned char* p) {
 
 } // namespace
 
+bool meterBlockValid(const MeterBlock& block) {
+    return block.magic == kMeterMagic && block.version == kMeterVersion &&
+           block.count <= uint32_t(kMeterSlots);
+}
+
 LinkCore::LinkCore(LinkOptions options, LinkCallbacks callbacks)
     : options_(std::move(options)), callbacks_(std::move(callbacks)),
       scratch_(std::make_unique<MeterBlock>()) {
@@ -63,8 +68,13 @@ LinkCore::~LinkCore() {
 }
 
 void LinkCore::start() {
-    if (thread_.joinable() || !wake_.valid())
+    if (thread_.joinable())
         return;
+    if (!wake_.valid()) {
+        if (callbacks_.disconnected)
+            callbacks_.disconnected(kStatusNoWakeup);
+        return;
+    }
     thread_ = std::thread([this] { run(); });
 }
 
@@ -232,8 +242,7 @@ bool LinkCore::readMeters(MeterBlock* out) {
     }
     if (!copied)
         return false;
-    if (copy->magic != kMeterMagic || copy->version != kMeterVersion ||
-        copy->count > uint32_t(kMeterSlots))
+    if (!meterBlockValid(*copy))
         return false;
     if (lastFrame_ && *lastFrame_ == copy->frame)
         return false;

@@ -28,6 +28,9 @@ inline constexpr const char* kStatusStarting = "Запускаю движок QU
 inline constexpr const char* kStatusStartFailed = "Не удалось запустить движок (код %1)";
 // %1 is the engine executable's file name.
 inline constexpr const char* kStatusNotFound = "Движок QUORVEL не найден рядом с интерфейсом (%1)";
+// The system refused the objects that wake the link's thread (out of handles or descriptors).
+inline constexpr const char* kStatusNoWakeup =
+    "Не удалось подготовить связь с движком: система не выделила ресурсы";
 
 struct LinkCallbacks {
     // All four run on the I/O thread, except that `disconnected` also carries the statuses of
@@ -50,6 +53,11 @@ struct LinkOptions {
     int retryAfterLossMs = 300; // after a failed attempt once a connection has existed
 };
 
+// Whether a consistent copy of the meters block may be handed out: the engine's magic and
+// version, and no more entries than the block has slots. The entries themselves are the
+// reader's to judge (ids need not be terminated, levels need not be finite).
+bool meterBlockValid(const MeterBlock& block);
+
 class LinkCore {
 public:
     static constexpr std::size_t kMaxQueued = 513;
@@ -65,7 +73,8 @@ public:
     LinkCore(const LinkCore&) = delete;
     LinkCore& operator=(const LinkCore&) = delete;
 
-    // Starts the I/O thread unless it runs already.
+    // Starts the I/O thread unless it runs already. Without its wake-up objects the link cannot
+    // run: that is reported once as a status (through `disconnected`, on the caller's thread).
     void start();
     // Thread-safe. Queues one message; while more than 512 wait, the oldest is dropped.
     void send(std::string message);

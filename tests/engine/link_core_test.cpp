@@ -1,6 +1,8 @@
 #include "tests/engine/link_core_fixture.h"
 
 #include <chrono>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace qv::linktest;
 using qv::link::LinkCore;
@@ -34,6 +36,27 @@ TEST_F(LinkCoreTest, ConnectsAndReconnectsAfterTheEngineGoesAway) {
     core->send("{\"cmd\":\"ping\"}");
     ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
     EXPECT_EQ(server.received()[0], "{\"cmd\":\"ping\"}");
+}
+
+// Out of descriptors the link cannot make its wake-up objects: it says so instead of waiting
+// silently for a connection that never comes.
+TEST_F(LinkCoreTest, MissingWakeupObjectsAreReportedAsAStatus) {
+    ASSERT_TRUE(server.listen());
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = rlim_t(lowestFree); // every descriptor number allowed is taken
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    make(options());
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    core->start();
+    const std::vector<std::string> reported = statuses();
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_FALSE(reported[0].empty());
+    EXPECT_FALSE(core->isConnected());
 }
 
 TEST_F(LinkCoreTest, LargeMessagesArriveWholeAndInOrder) {
