@@ -4,6 +4,7 @@
 #include "engine/demo_engine.h"
 
 #include "config/endpoints.h"
+#include "config/json_text.h"
 
 namespace qv {
 
@@ -65,10 +66,20 @@ std::vector<EndpointInfo> DemoEngine::endpointInfos() const {
     return infos;
 }
 
+json tooDeepReply(const json& pruned) {
+    json reply = failure("запрос слишком глубоко вложен — не выполнен");
+    if (pruned.is_object())
+        if (auto id = pruned.find("reqId"); id != pruned.end() && id->is_number())
+            reply["reqId"] = *id;
+    return reply;
+}
+
 std::vector<std::string> DemoEngine::handle(std::string_view request, int64_t clockMs) {
-    const json parsed = json::parse(request, nullptr, false);
+    const ParsedJson parsed = parseJsonText(request);
+    if (parsed.tooDeep)
+        return {dumpMessage(tooDeepReply(parsed.value))};
     std::vector<std::string> messages;
-    for (const json& m : handle(parsed, clockMs))
+    for (const json& m : handle(parsed.value, clockMs))
         messages.push_back(dumpMessage(m));
     return messages;
 }

@@ -41,13 +41,17 @@ void resetDemoNoise(uint32_t state = kDemoNoiseSeed);
 // replaced rather than thrown on.
 std::string dumpMessage(const nlohmann::json& message);
 
+// The answer to a request nested deeper than a message may be: an error, carrying the request's
+// reqId when that could still be read from what `parseJsonText` kept of it.
+nlohmann::json tooDeepReply(const nlohmann::json& pruned);
+
 class DemoEngine {
 public:
     DemoEngine(bool windowsDefault, bool driverPresent);
 
     // Handles one request and returns the messages it produces in the order they are sent:
     // the events the request caused, then its reply. A request that is not a JSON object
-    // produces nothing.
+    // produces nothing; one nested too deeply is answered with tooDeepReply.
     std::vector<std::string> handle(std::string_view request, int64_t clockMs);
     std::vector<nlohmann::json> handle(const nlohmann::json& request, int64_t clockMs);
 

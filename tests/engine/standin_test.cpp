@@ -204,6 +204,53 @@ TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
     }
 }
 
+// Requests the engine cannot use as they are still get an answer, and the engine serves on.
+TEST_F(StandInTest, RequestsTooDeepOrWithRepliesTooLargeAreAnsweredWithAnError) {
+    RawClient client = startAndConnect();
+    const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+    ASSERT_TRUE(client.sendFrame(R"({"cmd":"ping","reqId":)" + deep + "}"));
+    auto reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["ok"], false);
+    EXPECT_FALSE(reply->contains("reqId"));
+    ASSERT_TRUE(client.sendFrame(R"({"cmd":"ping","reqId":7,"pad":)" + deep + "}"));
+    reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["ok"], false);
+    EXPECT_EQ((*reply)["reqId"], 7);
+
+    // The reply copies the id, which makes it just too large for a frame.
+    const std::string id(64u * 1024u * 1024u - 30u, 'x');
+    ASSERT_TRUE(client.sendFrame(R"({"cmd":"ping","reqId":")" + id + R"("})"));
+    reply = client.reply(30000ms);
+    ASSERT_TRUE(reply) << engine.errorOutput();
+    EXPECT_EQ((*reply)["ok"], false);
+    EXPECT_TRUE((*reply)["error"].is_string());
+
+    ASSERT_TRUE(client.send(ping(8)));
+    reply = client.reply();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["reqId"], 8);
+}
+
+// A client that connects while another is served is served at once; the older one is let go.
+TEST_F(StandInTest, NewClientIsServedAtOnce) {
+    RawClient first = startAndConnect();
+    ASSERT_TRUE(first.send(ping(1)));
+    ASSERT_TRUE(first.reply());
+    RawClient second;
+    ASSERT_TRUE(second.connect(engineSocket(dir)));
+    ASSERT_TRUE(second.send(ping(2)));
+    const auto reply = second.reply(1000ms);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)["reqId"], 2);
+    json m;
+    RawClient::Read r;
+    while ((r = first.read(m, 3000ms)) == RawClient::Read::Message) {
+    }
+    EXPECT_EQ(r, RawClient::Read::Closed);
+}
+
 TEST_F(StandInTest, ClientThatNeverReadsIsDropped) {
     RawClient hostile = startAndConnect();
     // Each reply carries the request's id back: 1 MiB per reply, far more than the engine holds
@@ -328,6 +375,26 @@ TEST_F(StandInTest, UnreadableConfigIsKeptAsideAndTheDemoDocumentServed) {
     EXPECT_EQ((*reply)["config"]["sources"].size(), 8u);
     EXPECT_EQ(readFile(path + ".bad"), "{broken");
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Saving the demo document would replace a file that was never read: the engine does not start.
+TEST_F(StandInTest, ConfigThatCannotBeReadOrMovedAsideStopsTheEngine) {
+    TempDir folder;
+    const std::string unreadable = folder.file("folder.json"); // reading a folder fails
+    std::filesystem::create_directory(unreadable);
+    const std::string stuck = folder.file("damaged.json"); // its ".bad" place is taken
+    std::ofstream(stuck) << "{broken";
+    std::filesystem::create_directories(stuck + ".bad/kept");
+    for (const std::string& path : {unreadable, stuck}) {
+        SCOPED_TRACE(path);
+        EngineProcess process;
+        ASSERT_TRUE(process.start(dir.path(), {"--config", path}));
+        EXPECT_EQ(process.waitExit(5000ms), 1);
+        EXPECT_NE(process.errorOutput().find(path), std::string::npos) << process.errorOutput();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(unreadable));
+    EXPECT_EQ(readFile(stuck), "{broken");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
 TEST_F(StandInTest, DemoOptionsShapeTheWorld) {

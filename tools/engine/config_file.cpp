@@ -57,7 +57,7 @@ ConfigLoad loadConfigFile(const std::string& path, MixerConfig& config, std::str
         if (errno == ENOENT)
             return ConfigLoad::Missing;
         error = systemError("cannot open " + path);
-        return ConfigLoad::Unusable;
+        return ConfigLoad::Unreadable;
     }
     std::string text;
     const bool read = readAll(fd, text);
@@ -65,18 +65,19 @@ ConfigLoad loadConfigFile(const std::string& path, MixerConfig& config, std::str
         error = systemError("cannot read " + path);
     ::close(fd);
     if (!read)
-        return ConfigLoad::Unusable;
+        return ConfigLoad::Unreadable;
 
     std::string parseError;
     if (parseConfig(text, config, parseError))
         return ConfigLoad::Loaded;
     const std::string aside = path + ".bad";
     error = path + ": " + parseError;
-    if (::rename(path.c_str(), aside.c_str()) == 0)
-        error += "; kept as " + aside;
-    else
-        error += "; " + systemError("cannot move it aside");
-    return ConfigLoad::Unusable;
+    if (::rename(path.c_str(), aside.c_str()) != 0) {
+        error += "; " + systemError("cannot move it aside to " + aside);
+        return ConfigLoad::Unreadable;
+    }
+    error += "; kept as " + aside;
+    return ConfigLoad::MovedAside;
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view content, std::string& error) {

@@ -9,9 +9,11 @@
 namespace qv::standin {
 
 enum class ConfigLoad {
-    Missing,  // no such file: the caller starts from its own document
-    Loaded,   // `config` holds the file's document
-    Unusable, // the file exists but cannot be used; `error` says why
+    Missing,    // no such file: the caller starts from its own document
+    Loaded,     // `config` holds the file's document
+    MovedAside, // not a valid document; kept as `path` + ".bad", `error` says why
+    Unreadable, // could not be read, or not moved aside: saving would replace a file that was
+                // never read, so the caller must not save to `path`; `error` says why
 };
 
 // Reads `path` into `config`. A file that is not a valid document is moved aside to

@@ -1,6 +1,7 @@
 #include "tools/engine/engine_server.h"
 
 #include "tools/engine/config_file.h"
+#include "tools/engine/request_handler.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,9 +51,10 @@ int EngineServer::run() {
         pollfd fds[3] = {};
         nfds_t n = 0;
         fds[n++] = {setup_.signalFd, POLLIN, 0};
+        // The socket is watched while a client is served too: a second client is taken at once
+        // instead of waiting, unserved, in the backlog.
         const nfds_t listenIndex = n;
-        if (clientFd_ < 0)
-            fds[n++] = {setup_.listenFd, POLLIN, 0};
+        fds[n++] = {setup_.listenFd, POLLIN, 0};
         const nfds_t clientIndex = n;
         if (clientFd_ >= 0) {
             const short wanted = out_.size() > outPos_ ? POLLIN | POLLOUT : POLLIN;
@@ -67,9 +69,10 @@ int EngineServer::run() {
         }
         if (fds[0].revents)
             return 0; // asked to end; the caller removes the files
-        if (listenIndex < n && fds[listenIndex].fd == setup_.listenFd && fds[listenIndex].revents)
+        const int polledClient = clientFd_;
+        if (fds[listenIndex].revents)
             acceptClient();
-        else if (clientIndex < n && fds[clientIndex].revents) {
+        if (clientIndex < n && clientFd_ == polledClient && fds[clientIndex].revents) {
             if (fds[clientIndex].revents & POLLOUT)
                 flush();
             if (clientFd_ >= 0 && (fds[clientIndex].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -120,6 +123,12 @@ void EngineServer::acceptClient() {
     const int fd = ::accept4(setup_.listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0)
         return; // the client gave up already, or a transient error: poll again
+    if (clientFd_ >= 0) {
+        // One client at a time. The newest is served: the interface is a single instance, so
+        // an older connection is one it has given up on (or a client that stopped reading).
+        warn("a new client replaces the one being served");
+        closeClient();
+    }
     clientFd_ = fd;
     decoder_.reset();
     out_.clear();
@@ -169,30 +178,15 @@ void EngineServer::readClient() {
 }
 
 void EngineServer::handleMessage(const std::string& text) {
-    const json request = json::parse(text, nullptr, false);
-    if (!request.is_object())
-        return; // like the demo engine: not a request, no reply
-    const auto cmd = request.find("cmd");
-    const bool isText = cmd != request.end() && cmd->is_string();
-
-    // Inside the interface nothing ends with "quit", so the demo engine answers it as an
-    // unknown command; a real engine answers it and then ends, and the interface waits for
-    // that answer before it exits.
-    if (isText && *cmd == "quit") {
-        json reply = {{"ok", true}};
-        if (auto id = request.find("reqId"); id != request.end())
-            reply["reqId"] = *id;
-        queue(dumpMessage(reply));
-        stopping_ = true;
-        return;
-    }
-
-    for (const json& m : engine_.handle(request, clockMs())) {
-        if (!queue(dumpMessage(m)))
+    const Answer answer = answerRequest(engine_, text, clockMs());
+    for (const std::string& w : answer.warnings)
+        warn(w);
+    for (const std::string& payload : answer.payloads) {
+        if (!queue(payload))
             break;
     }
     saveConfigIfChanged();
-    if (isText && *cmd == "shutdown")
+    if (answer.stop)
         stopping_ = true;
 }
 

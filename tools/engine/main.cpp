@@ -127,10 +127,15 @@ int main(int argc, char** argv) {
         case standin::ConfigLoad::Loaded:
             engine.replaceConfig(std::move(loaded));
             break;
-        case standin::ConfigLoad::Unusable:
+        case standin::ConfigLoad::MovedAside:
             std::fprintf(stderr, "quorvel-engine: %s; starting from the demo document\n",
                          error.c_str());
             break;
+        case standin::ConfigLoad::Unreadable:
+            // Serving the demo document would replace the user's file at the first save.
+            meters.remove();
+            instance.release();
+            return fail(error + "; not starting, so that the file is not replaced");
         case standin::ConfigLoad::Missing:
             break;
         }
