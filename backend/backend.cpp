@@ -7,6 +7,7 @@
 #include "backend/list_model.h"
 #include "backend/meter_store.h"
 #include "backend/presets.h"
+#include "config/json_text.h"
 #include "engine/transport.h"
 
 #include <QDesktopServices>
@@ -136,11 +137,13 @@ void Backend::onConnection(bool connected, const QString& status) {
         m_endpointsTimer.stop();
         m_flushTimer.stop();
         m_pendingReplies.clear();
+        m_configRequests.clear();
         m_pendingEdits.clear();
     } else if (!was) {
         // Handlers of an earlier connection must never see this connection's replies.
         m_flushTimer.stop();
         m_pendingReplies.clear();
+        m_configRequests.clear();
         m_pendingEdits.clear();
         m_deferred = false;
         m_deferredConfig = nullptr;
@@ -183,10 +186,13 @@ void Backend::sendRequest(Json command, ReplyHandler handler) {
 }
 
 void Backend::requestConfig() {
+    const int before = m_requestCounter;
     sendRequest({{"cmd", "getConfig"}}, [this](const Json& reply) {
         if (const Json* doc = member(reply, "config", Json::value_t::object))
             applyConfig(*doc);
     });
+    if (m_requestCounter != before)
+        m_configRequests.insert(m_requestCounter);
 }
 
 void Backend::requestEndpoints() {
@@ -216,8 +222,13 @@ void Backend::requestThenEndpoints(Json command, std::function<void()> onSuccess
 // ---- Messages ----
 
 void Backend::onMessage(const QByteArray& bytes) {
-    const Json message =
-        Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
+    const ParsedJson parsed = parseJsonText(std::string_view(bytes.constData(), bytes.size()));
+    if (parsed.tooDeep) {
+        // Copying or writing such a value would exhaust the stack; none of ours nests so deep.
+        showToast(QStringLiteral("Сообщение движка пропущено: слишком глубокая вложенность"));
+        return;
+    }
+    const Json& message = parsed.value;
     if (message.is_discarded() || !message.is_object())
         return;
     if (message.contains("event"))
@@ -227,11 +238,13 @@ void Backend::onMessage(const QByteArray& bytes) {
 }
 
 void Backend::handleReply(const Json& reply) {
-    auto it = m_pendingReplies.find(readRequestId(reply));
+    const int id = readRequestId(reply);
+    auto it = m_pendingReplies.find(id);
     if (it == m_pendingReplies.end())
         return;
     ReplyHandler handler = std::move(it->second);
     m_pendingReplies.erase(it);
+    const bool configRequest = m_configRequests.erase(id) > 0;
 
     // Anything but a JSON true is a failure: the engine's answer cannot be trusted as success.
     const Json* ok = member(reply, "ok", Json::value_t::boolean);
@@ -243,8 +256,10 @@ void Backend::handleReply(const Json& reply) {
         const QString text =
             error ? QString::fromStdString(error->get_ref<const std::string&>()) : QString();
         showToast(text.isEmpty() ? kEngineErrorText : text);
-        // The mirror may hold the refused edit's effect; the engine's document undoes it.
-        requestConfig();
+        // The mirror may hold the refused edit's effect; the engine's document undoes it. An
+        // engine that cannot give its document is asked again on the next connection.
+        if (!configRequest)
+            requestConfig();
     }
     applyDeferredConfigIfIdle();
 }

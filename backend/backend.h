@@ -40,6 +40,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -337,6 +338,9 @@ private:
     QString m_engineVersion;
     int m_requestCounter = 0;
     std::map<int, ReplyHandler> m_pendingReplies;
+    // The pending "getConfig" requests: their failure is not answered with another one, or an
+    // engine that cannot give its document would be asked again on every round trip.
+    std::set<int> m_configRequests;
     bool m_deferred = false;
     Json m_deferredConfig;
     std::map<std::string, Json> m_pendingEdits;

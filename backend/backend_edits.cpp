@@ -5,6 +5,7 @@
 
 #include "backend/json_variant.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -299,6 +300,14 @@ void Backend::setVoice(const QString& id, const QVariantMap& voice) {
 }
 
 void Backend::toggleVoice() {
+    const bool hasMicrophone =
+        std::any_of(m_config.sources.begin(), m_config.sources.end(),
+                    [](const Source& s) { return s.kind == SourceKind::PhysicalInput; });
+    if (!hasMicrophone) {
+        showToast(QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → "
+                                 "«Микрофоны»"));
+        return;
+    }
     const bool wasOn = anyMicVoiceOn();
     setVoice(QString(), QVariantMap{{QStringLiteral("on"), !wasOn}});
     showToast(wasOn ? QStringLiteral("Изменение голоса выключено")
@@ -313,6 +322,15 @@ void Backend::setMonitor(const QString& mic, bool on) {
         return;
     }
     const std::string micId = utf8(mic);
+    // Checked before the other microphones are switched off: a refusal (a strip that is gone,
+    // not a microphone) must leave them as they were.
+    MixerConfig trial = m_config;
+    const CommandResult check =
+        applyCommand(trial, {{"cmd", "setSource"}, {"id", micId}, {"monitor", on}}, m_endpoints);
+    if (check.handled && !check.ok) {
+        showToast(QString::fromStdString(check.error));
+        return;
+    }
     // Only one microphone is monitored at a time.
     std::vector<std::string> others;
     for (const Source& s : m_config.sources)

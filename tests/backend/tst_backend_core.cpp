@@ -155,6 +155,27 @@ private slots:
         QVERIFY(rig.backend->config().findDevice("out:hp")->mode == qv::DeviceMode::All);
     }
 
+    // An engine that cannot give its document must not be asked again on every round trip.
+    void failedConfigRequestIsNotRepeated() {
+        BackendRig rig;
+        rig.transport->connectEngine();
+        for (const Json& request : rig.transport->takeSent())
+            rig.transport->deliver(Json{{"reqId", request["reqId"]},
+                                        {"ok", request["cmd"] != "getConfig"},
+                                        {"error", "документ недоступен"}});
+        QCOMPARE(rig.backend->toast(), QStringLiteral("документ недоступен"));
+        QVERIFY(rig.transport->takeSent().empty());
+
+        // A refused edit still reloads the document, once.
+        rig.transport->deliver(Json{{"event", "config"}, {"config", smallMixerDocument()}});
+        rig.backend->toggleRoute("system", "out:hp");
+        rig.transport->deliver(Json{{"reqId", rig.transport->takeSent().at(0)["reqId"]}});
+        const std::vector<Json> reload = rig.transport->takeSent();
+        QCOMPARE(commandNames(reload), std::vector<std::string>{"getConfig"});
+        rig.transport->deliver(Json{{"reqId", reload[0]["reqId"]}, {"ok", false}});
+        QVERIFY(rig.transport->takeSent().empty());
+    }
+
     // ---- Events ----
 
     void configEventWaitsForOutstandingReplies() {
@@ -464,9 +485,15 @@ private slots:
         QVERIFY(source(*rig.backend, "in:mic1").monitor);
         QVERIFY(!source(*rig.backend, "in:mic2").monitor);
 
-        // A microphone that does not exist: the refusal stays visible.
-        rig.backend->setMonitor("in:gone", true);
-        QCOMPARE(rig.backend->toast(), QStringLiteral("нет источника «in:gone»"));
+        // A microphone that does not exist (or is no microphone): the refusal stays visible and
+        // the monitored one keeps its monitor.
+        const QString hint = rig.backend->toast();
+        for (const char* id : {"in:gone", "app:discord.exe"}) {
+            rig.backend->setMonitor(id, true);
+            QVERIFY(!rig.backend->toast().isEmpty() && rig.backend->toast() != hint);
+            QVERIFY(rig.transport->takeSent().empty());
+            QVERIFY(source(*rig.backend, "in:mic1").monitor);
+        }
     }
 
     void toggleVoiceSwitchesEveryMicrophoneWithOneToast() {
@@ -487,6 +514,18 @@ private slots:
         QCOMPARE(rig.backend->toast(), QStringLiteral("Изменение голоса выключено"));
         QVERIFY(!source(*rig.backend, "in:mic1").fx.voice.on);
         QVERIFY(!source(*rig.backend, "in:mic2").fx.voice.on);
+    }
+
+    void toggleVoiceWithoutMicrophoneSendsNothingAndSaysSo() {
+        BackendRig rig;
+        Json doc = smallMixerDocument();
+        doc["sources"].erase(0);
+        doc["sources"].erase(0);
+        rig.startReady(doc);
+        rig.backend->toggleVoice();
+        QVERIFY(rig.transport->takeSent().empty());
+        QVERIFY(!rig.backend->toast().isEmpty());
+        QVERIFY(rig.backend->toast() != QStringLiteral("Изменение голоса включено"));
     }
 
     void setMicMutedTouchesOnlyMicrophonesThatDiffer() {

@@ -252,6 +252,27 @@ private slots:
             QCOMPARE(commandNames(rig), std::vector<std::string>{"getConfig"});
     }
 
+    // Copying or writing such a value recursed once per level: 200000 levels (400 KB) ended
+    // the program by stack overflow.
+    void deeplyNestedMessagesAreDroppedWithAToast() {
+        BackendRig rig;
+        rig.startReady();
+        const std::string mirror = rig.mirror();
+        const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+        for (const char* event : {"config", "state", "endpoints"}) {
+            rig.backend->showToast(QString());
+            QSignalSpy state(rig.backend.get(), &Backend::stateChanged);
+            const std::string payload = std::string(event) == "config"
+                                            ? R"({"scenes":)" + deep + "}"
+                                            : R"({"x":)" + deep + "}";
+            rig.transport->deliver(QByteArray::fromStdString(
+                R"({"event":")" + std::string(event) + R"(",")" + event + R"(":)" + payload + "}"));
+            QVERIFY2(!rig.backend->toast().isEmpty(), event);
+            QCOMPARE(state.count(), 0);
+            QCOMPARE(rig.mirror(), mirror);
+        }
+    }
+
     void oddRepliesToStartupRequests() {
         BackendRig rig;
         rig.transport->connectEngine();
