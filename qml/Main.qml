@@ -30,14 +30,14 @@ Window {
 
     // The dialogs, created once with the window and only shown and hidden. Each is a Window
     // with openOver/showFor-style functions; a dialog that is not there yet opens nothing.
-    property var addDialog: null
-    property var routesDialog: null
+    readonly property var addDialog: addWindow
+    readonly property var routesDialog: routesWindow
     property var voiceDialog: null
     property var settingsDialog: null
     property var recorderDialog: null
     property var screenDialog: null
     property var scenesDialog: null
-    property var replaceDialog: null
+    readonly property var replaceDialog: replaceWindow
     property var eqDialog: null
     readonly property var dialogs: root.present([root.addDialog, root.routesDialog, root.voiceDialog,
         root.settingsDialog, root.recorderDialog, root.screenDialog, root.scenesDialog, root.replaceDialog,
@@ -496,7 +496,39 @@ Window {
             hoverEnabled: true
             acceptedButtons: Qt.AllButtons
             onPressed: root.closeDialogs()
+            // Unhandled, a wheel turn would fall through to the fader beneath.
+            onWheel: (wheel) => wheel.accepted = true
         }
+    }
+
+    AddDialog {
+        id: addWindow
+
+        mainWindow: root
+        onMicAdded: (id) => {
+            addWindow.close()
+            root.routesOfSource(id)
+        }
+        onDeviceAdded: (id) => {
+            addWindow.close()
+            root.routesOfDevice(id)
+        }
+    }
+
+    RoutesDialog {
+        id: routesWindow
+
+        mainWindow: root
+        onVirtualMicRequested: {
+            routesWindow.close()
+            root.openSettings("voice")
+        }
+    }
+
+    ReplaceDialog {
+        id: replaceWindow
+
+        mainWindow: root
     }
 
     Toast {

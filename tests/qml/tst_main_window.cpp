@@ -5,105 +5,18 @@
 // Runs on the offscreen platform with a 1920 × 1080 screen (scripts/offscreen-screen.json) so
 // that the demo mixer fits without being clamped.
 
-#include "backend/backend.h"
 #include "backend/meter_store.h"
-#include "cable/cable_setup.h"
-#include "desktop/app_icon_provider.h"
-#include "desktop/line_icon_provider.h"
-#include "desktop/window_tools.h"
-#include "engine/demo_transport.h"
-#include "qml/qml_resources.h"
-#include "recorder/recorder.h"
+#include "tests/qml/main_app.h"
 
 #include <QGuiApplication>
-#include <QQmlApplicationEngine>
 #include <QQmlComponent>
-#include <QQmlContext>
-#include <QQuickItem>
-#include <QQuickWindow>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTest>
-
-#include <memory>
 
 using namespace qv::ui;
-
-// What the window needs of the tray: whether there is one, whether the program is quitting, and
-// the call that tells it the window went to the tray.
-class FakeTray : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(bool available MEMBER available CONSTANT)
-    Q_PROPERTY(bool quitting MEMBER quitting NOTIFY quittingChanged)
-
-public:
-    bool available = false;
-    bool quitting = false;
-    int hidden = 0;
-
-    Q_INVOKABLE void hiddenToTray() { ++hidden; }
-
-signals:
-    void quittingChanged();
-};
+using App = qv::test::MainApp;
 
 namespace {
-
-struct Options {
-    bool tray = false;
-    bool screenshots = false;
-    bool startMinimized = false;
-};
-
-// One program's worth of objects around Main.qml.
-struct App {
-    DemoTransport transport{true, true};
-    Backend backend{&transport};
-    WindowTools tools;
-    FakeTray tray;
-    Recorder recorder{&backend};
-    CableSetup cable{&backend};
-    QQmlApplicationEngine engine;
-    QQuickWindow* window = nullptr;
-
-    explicit App(Options o) {
-        tray.available = o.tray;
-        engine.addImageProvider(QStringLiteral("icon"), new LineIconProvider);
-        engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
-        QQmlContext* c = engine.rootContext();
-        c->setContextProperty(QStringLiteral("qv"), &backend);
-        c->setContextProperty(QStringLiteral("qvWin"), &tools);
-        c->setContextProperty(QStringLiteral("qvTray"), &tray);
-        c->setContextProperty(QStringLiteral("qvRec"), &recorder);
-        c->setContextProperty(QStringLiteral("qvCable"), &cable);
-        c->setContextProperty(QStringLiteral("qvKeys"), nullptr);
-        c->setContextProperty(QStringLiteral("qvStartMinimized"), o.startMinimized);
-        c->setContextProperty(QStringLiteral("qvScreenshots"), o.screenshots);
-        engine.load(QUrl(kMainQmlUrl));
-        if (!engine.rootObjects().isEmpty())
-            window = qobject_cast<QQuickWindow*>(engine.rootObjects().constFirst());
-    }
-
-    bool start() {
-        if (!window)
-            return false;
-        transport.start();
-        return QTest::qWaitFor([&] { return backend.ready() && backend.haveState(); }, 5000);
-    }
-
-    QVariant prop(const char* name) const { return window->property(name); }
-    // Items declared in the window are the window's QObject children, not its content item's.
-    QQuickItem* item(const QString& name) const {
-        QQuickItem* found = window->findChild<QQuickItem*>(name);
-        if (!found)
-            qFatal("no item named %s", qPrintable(name));
-        return found;
-    }
-    QSize want() const { return {prop("wantW").toInt(), prop("wantH").toInt()}; }
-    void step(const QString& s) {
-        QMetaObject::invokeMethod(window, "screenshotStep", Q_ARG(QVariant, QVariant(s)));
-    }
-};
 
 // The program's own settings store, which keeps the window's place.
 QSettings settings() {
