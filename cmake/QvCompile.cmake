@@ -3,7 +3,14 @@
 add_library(qv_compile_options INTERFACE)
 target_compile_options(qv_compile_options INTERFACE -Wall -Wextra -Wpedantic -Wno-unused-parameter)
 
-if(QV_SANITIZE STREQUAL "address")
+if(QV_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "QV_FUZZ needs clang (libFuzzer)")
+    endif()
+    # Coverage for the fuzzer in every library; the fuzz targets add -fsanitize=fuzzer.
+    set(_qv_san -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                -fno-sanitize-recover=undefined)
+elseif(QV_SANITIZE STREQUAL "address")
     set(_qv_san -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
 elseif(QV_SANITIZE STREQUAL "thread")
     set(_qv_san -fsanitize=thread -fno-omit-frame-pointer)

@@ -18,6 +18,8 @@ packages=(
     libarchive-tools osslsigncode
     # X11 tests and screenshots
     xvfb xauth xdotool libxi-dev trayer
+    # the libFuzzer targets (tests/fuzz): clang with its fuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev
     # Windows primitives, cross-built and run under Wine
     g++-mingw-w64-x86-64-posix wine64 wine
 )

@@ -3,6 +3,7 @@
 # Win32 primitives, run under Wine.
 #   scripts/test.sh                 native + Windows cross build
 #   QV_SANITIZE=address scripts/test.sh   native build instrumented (address or thread)
+#   QV_FUZZ_SECONDS=N scripts/test.sh     each fuzz target for N seconds (default 30, 0: none)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -16,6 +17,12 @@ cmake -S . -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_SANITIZE
 cmake --build "$native" -j "$jobs"
 status=0
 ctest --test-dir "$native" --output-on-failure -j "$jobs" --timeout 300 || status=1
+
+# Every libFuzzer target on its seeds (30 s each; QV_FUZZ_SECONDS=0 skips them).
+fuzz_seconds="${QV_FUZZ_SECONDS:-30}"
+if [ -z "$san" ] && [ "$fuzz_seconds" != 0 ]; then
+    bash tests/fuzz/run.sh "$fuzz_seconds" || status=1
+fi
 
 if [ -z "$san" ] && [ -f cmake/mingw-w64.cmake ]; then
     cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release \
