@@ -374,6 +374,22 @@ private slots:
         QTRY_VERIFY(routes->property("heading").toString() != heading);
         QVERIFY(routes->property("heading").toString().endsWith(QStringLiteral("«»")));
         QVERIFY(!named(routes, QStringLiteral("routesAdvancedLine"))->isVisible());
+
+        // Level lines read the meters only while the window can be seen.
+        QQuickItem* all = named(routes, QStringLiteral("routesAll"));
+        QMetaObject::invokeMethod(routes, "showDevice", Q_ARG(QVariant, QStringLiteral("out:demo-hp")),
+                                  Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        QTRY_COMPARE(all->property("meterId").toString(), QStringLiteral("system"));
+        QQuickItem* app1 = findItem(routes->contentItem(), [](QQuickItem* i) {
+            return i->isVisible() && i->objectName().startsWith(QStringLiteral("routesApp:"));
+        });
+        QVERIFY(app1);
+        QCOMPARE(app1->property("meterId").toString(), app1->objectName().mid(10));
+        routes->close();
+        QTRY_VERIFY(!routes->isVisible());
+        QTRY_COMPARE(routes->property("metering").toBool(), false);
+        QCOMPARE(all->property("meterId").toString(), QString());
+        QCOMPARE(app1->property("meterId").toString(), QString());
     }
 
     // Picking a candidate moves the row there and closes; without candidates only the
