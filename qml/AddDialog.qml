@@ -17,7 +17,10 @@ Dialog {
     // qmllint disable unqualified
     readonly property var backend: qv
     // qmllint enable unqualified
-    readonly property var entries: (root.inputs ? root.backend.inputsList : root.backend.outputsList) || []
+    // Read only while shown: the lists are new on every change of the mixer, and a hidden
+    // window should not rebuild its rows for each of them.
+    readonly property var entries: !root.visible ? []
+                                   : (root.inputs ? root.backend.inputsList : root.backend.outputsList) || []
 
     signal deviceAdded(string id)
     signal micAdded(string id)
@@ -98,13 +101,16 @@ Dialog {
         wrapMode: Text.Wrap
     }
 
+    // The lists are new on every change of the mixer; counted rows that read their entry keep
+    // their items (and hover) instead of being made again each time.
     Repeater {
-        model: root.entries
+        model: root.entries.length
 
         delegate: AddRow {
             id: row
 
-            required property var modelData
+            required property int index
+            readonly property var modelData: root.entries[row.index] || ({})
             readonly property string endpointId: String(row.modelData.endpointId)
 
             objectName: "addRow:" + row.endpointId

@@ -17,7 +17,8 @@ Dialog {
     readonly property int revision: root.backend.revision
     readonly property var row: root.rowOf(root.mic ? root.backend.sources : root.backend.devices,
                                           root.targetId, root.revision)
-    readonly property var candidates: root.candidatesOf(root.targetId, root.revision)
+    // Asked for only while shown, so a hidden window costs no look-up on every change.
+    readonly property var candidates: root.visible ? root.candidatesOf(root.targetId, root.revision) : []
 
     function rowOf(model, id, revision) {
         if (!model || id === "")
@@ -61,12 +62,13 @@ Dialog {
     }
 
     Repeater {
-        model: root.candidates
+        model: root.candidates.length
 
         delegate: PickRow {
             id: candidate
 
-            required property var modelData
+            required property int index
+            readonly property var modelData: root.candidates[candidate.index] || ({})
 
             objectName: "candidate:" + String(candidate.modelData.endpointId)
             width: parent ? parent.width : 0

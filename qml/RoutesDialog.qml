@@ -34,10 +34,12 @@ Dialog {
     readonly property bool viaDriver: root.backend.voiceViaDriver === true
     readonly property string cableState: root.cable ? String(root.cable.state) : ""
     readonly property bool cablePresent: !!root.backend.vbCable && root.backend.vbCable.present === true
-    // Levels are read only while somebody can see them.
+    // Levels are read only while somebody can see them, and a hidden window keeps no rows.
     readonly property bool metering: root.visible && root.deviceMode
     readonly property int appCount: {
         root.revision
+        if (!root.visible)
+            return 0
         let n = 0
         const rows = root.backend.sources
         for (let i = 0; rows && i < rows.count; ++i) {
@@ -46,6 +48,9 @@ Dialog {
         }
         return n
     }
+
+    readonly property var issues: root.visible && root.micMode
+                                  ? Theme.micIssues(root.channel, root.backend.engine.listenOn || []) : []
 
     signal virtualMicRequested()
 
@@ -137,7 +142,7 @@ Dialog {
     }
 
     Repeater {
-        model: root.backend.sources
+        model: root.visible ? root.backend.sources : null
 
         delegate: AddRow {
             id: app
@@ -171,12 +176,13 @@ Dialog {
     }
 
     Repeater {
-        model: root.micMode ? Theme.micIssues(root.channel, root.backend.engine.listenOn || []) : []
+        model: root.issues.length
 
         delegate: IssueBox {
             id: issue
 
-            required property var modelData
+            required property int index
+            readonly property var modelData: root.issues[issue.index] || ({})
 
             width: parent ? parent.width : 0
             text: String(issue.modelData.text)

@@ -334,6 +334,23 @@ private slots:
         verifyProgramPictures(demo, demoDir, idsOf(screenshotSteps()));
         // The one step that sets the window's size itself.
         QCOMPARE(QImage(demoDir + "/05-main-fixed-size.png").size(), QSize(900, 640));
+        // The adding, routing and replacing windows: each its own width, and as high as header,
+        // footer and frame around its whole body limit, which the 1080 px screen leaves free.
+        const auto dialog = [](int width, int bodyLimit) {
+            return QSize(width, 44 + bodyLimit + 64 + 2);
+        };
+        const QMap<QString, QSize> dialogPictures = {
+            {"02-add-inputs.png", dialog(640, 520)},
+            {"06-add-outputs.png", dialog(640, 520)},
+            {"02c-routes-device.png", dialog(700, 540)},
+            {"02e-routes-mic.png", dialog(700, 540)},
+            {"07-added-device-switches.png", dialog(700, 540)},
+            {"09i-vbcable-routes.png", dialog(700, 540)},
+            {"09n-why-voice-not-everywhere.png", dialog(700, 540)},
+            {"02f-replace.png", dialog(560, 460)},
+        };
+        for (auto it = dialogPictures.cbegin(); it != dialogPictures.cend(); ++it)
+            QCOMPARE(QImage(demoDir + "/" + it.key()).size(), it.value());
         verifyProgramPictures(real, engineDir, kEngineRunIds);
         QVERIFY2(real.firstStepMs >= 6000, qPrintable(QString::number(real.firstStepMs)));
     }

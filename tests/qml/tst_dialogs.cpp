@@ -4,12 +4,18 @@
 // Runs on the offscreen platform with three screens (offscreen-three-screens.json): a 1920 × 1080
 // one for the main window, and two low ones to see the body limit follow the available height.
 
+#include "backend/list_model.h"
 #include "tests/qml/main_app.h"
 
 #include <QGuiApplication>
 #include <QQmlComponent>
+#include <QQmlContext>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QtQuickTest/quicktest.h>
+
+#include <functional>
+#include <memory>
 
 using App = qv::test::MainApp;
 
@@ -36,6 +42,73 @@ void openOver(QObject* dialog, QQuickWindow* over) {
     QMetaObject::invokeMethod(dialog, "openOver", Q_ARG(QVariant, QVariant::fromValue(over)));
 }
 
+// The first item below `root`, parents before children, for which `match` holds.
+QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& match) {
+    if (!root)
+        return nullptr;
+    if (match(root))
+        return root;
+    for (QQuickItem* child : root->childItems()) {
+        if (QQuickItem* found = findItem(child, match))
+            return found;
+    }
+    return nullptr;
+}
+
+QQuickItem* named(QQuickItem* root, const QString& name) {
+    return findItem(root, [&](QQuickItem* i) { return i->objectName() == name; });
+}
+QQuickItem* named(QQuickWindow* w, const QString& name) {
+    return named(w->contentItem(), name);
+}
+
+// A row of a dialog's list: the rows are made once the opened window's bindings see it shown.
+QQuickItem* rowOf(QQuickWindow* w, const QString& name) {
+    QTest::qWaitFor([&] { return named(w, name) != nullptr; }, 2000);
+    return named(w, name);
+}
+
+// A control of the module by its document name (Toggle, Fader …).
+QQuickItem* ofType(QQuickItem* root, const char* type) {
+    const QByteArray prefix = QByteArray(type) + "_QMLTYPE";
+    return findItem(root, [&](QQuickItem* i) {
+        return QByteArray(i->metaObject()->className()).startsWith(prefix);
+    });
+}
+
+// The visible button (or other item) showing exactly `text`.
+QQuickItem* withText(QQuickItem* root, const QString& text) {
+    return findItem(root, [&](QQuickItem* i) {
+        return i->isVisible() && i->property("text").toString() == text;
+    });
+}
+
+bool click(QQuickItem* item) {
+    // Columns place their rows when the window polishes, just before it draws.
+    if (!item || !item->isVisible() || !item->window() ||
+        !QTest::qWaitForWindowExposed(item->window()) ||
+        !QQuickTest::qWaitForPolish(item->window()))
+        return false;
+    const QPoint at = item->mapToScene(item->boundingRect().center()).toPoint();
+    QTest::mouseClick(item->window(), Qt::LeftButton, {}, at);
+    return true;
+}
+
+// Endpoint ids of one list of the add window (inputsList or outputsList) that are on or off.
+QStringList endpoints(const QVariantList& list, bool on) {
+    QStringList ids;
+    for (const QVariant& v : list) {
+        const QVariantMap e = v.toMap();
+        if (e.value(QStringLiteral("on")).toBool() == on)
+            ids.append(e.value(QStringLiteral("endpointId")).toString());
+    }
+    return ids;
+}
+
+bool isOn(const QVariantList& list, const QString& endpointId) {
+    return endpoints(list, true).contains(endpointId);
+}
+
 } // namespace
 
 class DialogsTest : public QObject {
@@ -55,44 +128,49 @@ private slots:
     // below 200 px; with fitContent a short body shrinks to its content. The window's height is
     // header, body, footer and frame.
     void bodyFollowsTheScreen_data() {
-        QTest::addColumn<int>("screen");
+        QTest::addColumn<int>("screenHeight");
         QTest::addColumn<bool>("fit");
         QTest::addColumn<bool>("footer");
         QTest::addColumn<int>("content");
         QTest::addColumn<int>("body");
-        QTest::newRow("tall screen") << 0 << false << true << 100 << 580;
-        QTest::newRow("500 px screen") << 1 << false << true << 100 << 332;
-        QTest::newRow("340 px screen") << 2 << false << true << 900 << 200;
-        QTest::newRow("fit, short") << 0 << true << true << 100 << 132;
-        QTest::newRow("fit, long") << 1 << true << true << 900 << 332;
-        QTest::newRow("no footer") << 0 << false << false << 100 << 580;
+        QTest::newRow("tall screen") << 1080 << false << true << 100 << 580;
+        QTest::newRow("500 px screen") << 500 << false << true << 100 << 332;
+        QTest::newRow("340 px screen") << 340 << false << true << 900 << 200;
+        QTest::newRow("fit, short") << 1080 << true << true << 100 << 132;
+        QTest::newRow("no footer") << 1080 << false << false << 100 << 580;
     }
     void bodyFollowsTheScreen() {
-        QFETCH(int, screen);
+        QFETCH(int, screenHeight);
         QFETCH(bool, fit);
         QFETCH(bool, footer);
         QFETCH(int, content);
         QFETCH(int, body);
         App app({});
         QVERIFY(app.start());
-        QScreen* target = QGuiApplication::screens().at(screen);
+        QScreen* target = nullptr;
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().height() == screenHeight)
+                target = screen;
+        }
+        QVERIFY(target);
         app.window->setScreen(target);
         app.window->setPosition(target->geometry().topLeft() + QPoint(10, 10));
         QTRY_COMPARE(app.window->screen(), target);
 
-        QQuickWindow* dialog =
-            makeDialog(app, QByteArray("fitContent: ") + (fit ? "true" : "false") +
-                                "\nfooter: " + (footer ? "true" : "false") +
-                                "\nItem { width: 10; height: " + QByteArray::number(content) + " }");
+        QQuickWindow* dialog = makeDialog(
+            app, QByteArray("fitContent: ") + (fit ? "true" : "false") +
+                     "\nfooter: " + (footer ? "true" : "false") +
+                     "\nItem { width: 10; height: " + QByteArray::number(content) + " }");
         QVERIFY(dialog);
         openOver(dialog, app.window);
         QTRY_VERIFY(dialog->isVisible());
         QCOMPARE(dialog->property("bodyHeight").toInt(), body);
         QCOMPARE(dialog->height(), 44 + body + (footer ? 64 : 0) + 2);
         QCOMPARE(dialog->width(), 860);
-        auto* flick = dialog->property("bodyFlick").value<QQuickItem*>();
-        QVERIFY(flick);
-        QCOMPARE(flick->property("interactive").toBool(), content + 32 > body);
+        // The bar shows exactly while the body scrolls.
+        auto* bar = dialog->findChild<QQuickItem*>(QStringLiteral("dialogScrollBar"));
+        QVERIFY(bar);
+        QCOMPARE(bar->isVisible(), content + 32 > body);
     }
 
     // Esc closes the dialog that has the focus and no other; closing only hides, and the next
@@ -119,6 +197,302 @@ private slots:
         openOver(first, app.window);
         QTRY_VERIFY(first->isVisible());
         QCOMPARE(flick->property("contentY").toReal(), 0.0);
+    }
+
+    // Every opener of the mixer opens its window, for its row, over the dimmed main window.
+    void openers_data() {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("add card") << ""
+                                  << "addCard"
+                                  << "addDialog"
+                                  << "tab"
+                                  << "inputs";
+        QTest::newRow("where the voice goes") << "cell:in:demo-mic"
+                                              << "targetsBox"
+                                              << "routesDialog"
+                                              << "sourceId"
+                                              << "in:demo-mic";
+        QTest::newRow("what plays") << "cell:out:demo-hp"
+                                    << "playsBox"
+                                    << "routesDialog"
+                                    << "deviceId"
+                                    << "out:demo-hp";
+        QTest::newRow("swap microphone") << "cell:in:demo-mic"
+                                         << "swapButton"
+                                         << "replaceDialog"
+                                         << "targetId"
+                                         << "in:demo-mic";
+        QTest::newRow("swap device") << "cell:out:demo-spk"
+                                     << "swapButton"
+                                     << "replaceDialog"
+                                     << "targetId"
+                                     << "out:demo-spk";
+    }
+    void openers() {
+        QFETCH(QString, cell);
+        QFETCH(QString, opener);
+        QFETCH(QString, dialog);
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        App app({});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        QTRY_COMPARE(app.window->size(), app.want()); // the whole mixer in view
+        QQuickItem* from = cell.isEmpty() ? app.window->contentItem() : named(app.window, cell);
+        QTRY_VERIFY(named(from, opener) && named(from, opener)->width() > 0);
+        QVERIFY(click(named(from, opener)));
+        QQuickWindow* window = app.dialog(dialog);
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(window->property(property.toLatin1()).toString(), value);
+        QCOMPARE(app.prop("openDialogs").toInt(), 1);
+        QVERIFY(named(app.window, QStringLiteral("dimLayer"))->isVisible());
+    }
+
+    // The card follows the installer: the bar never shows less than a sliver while
+    // downloading, and the buttons offered depend on the state (the installer itself cannot be
+    // cancelled once Windows runs it).
+    void cableCard_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<double>("fill"); // share of the bar, negative: no bar
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("offered") << "" << false << 0 << false << -1.0 << "install";
+        QTest::newRow("download begins") << "download" << true << 0 << false << 0.03 << "cancel";
+        QTest::newRow("no size known") << "download" << true << -1 << false << 0.03 << "cancel";
+        QTest::newRow("half way") << "download" << true << 50 << false << 0.5 << "cancel";
+        QTest::newRow("installing") << "install" << true << 100 << false << -1.0 << "";
+        QTest::newRow("failed, cable there") << "error" << false << 0 << true << -1.0 << "dismiss";
+    }
+    void cableCard() {
+        QFETCH(QString, state);
+        QFETCH(bool, busy);
+        QFETCH(int, progress);
+        QFETCH(bool, present);
+        QFETCH(double, fill);
+        QFETCH(QString, buttons);
+        App app({});
+        QVERIFY(app.start());
+        app.backend.demoSetCable(present);
+        QTRY_COMPARE(app.backend.vbCable().value(QStringLiteral("present")).toBool(), present);
+
+        QQmlComponent fake(&app.engine);
+        fake.setData(
+            "import QtQml\nQtObject { property string state; property string message: \"…\"\n"
+            "property int progress; property bool busy; property bool bundled: false }",
+            QUrl());
+        std::unique_ptr<QObject> cable(fake.create());
+        QVERIFY(cable);
+        cable->setProperty("state", state);
+        cable->setProperty("busy", busy);
+        cable->setProperty("progress", progress);
+        QQmlContext context(app.engine.rootContext());
+        context.setContextProperty(QStringLiteral("qvCable"), cable.get());
+        QQmlComponent component(&app.engine);
+        component.setData("import QtQuick\nimport \"qrc:/qml\"\nCableCard { width: 500 }",
+                          QUrl(QStringLiteral("qrc:/test/Card.qml")));
+        std::unique_ptr<QObject> object(component.create(&context));
+        auto* card = qobject_cast<QQuickItem*>(object.get());
+        QVERIFY2(card, qPrintable(component.errorString()));
+
+        QVERIFY(card->isVisible());
+        QQuickItem* bar = named(card, QStringLiteral("cableProgress"));
+        QCOMPARE(bar->isVisible(), fill >= 0);
+        if (fill >= 0)
+            QCOMPARE(named(card, QStringLiteral("cableProgressFill"))->width() / bar->width(),
+                     fill);
+        QStringList shown;
+        for (const char* name : {"install", "cancel", "dismiss"}) {
+            const QString button =
+                QStringLiteral("cable") + QChar(QChar::toUpper(name[0])) + (name + 1);
+            if (named(card, button)->isVisible())
+                shown.append(QString::fromLatin1(name));
+        }
+        QCOMPARE(shown.join(','), buttons);
+    }
+
+    // Switching an input on applies at once and hands over to its routes; switching one off
+    // only asks, and the row stays on until "Убрать". Changing the tab or opening the window
+    // again drops the question.
+    void addHandsOverAndAsksBeforeRemoving() {
+        App app({});
+        QVERIFY(app.start());
+        QQuickWindow* add = app.dialog(QStringLiteral("addDialog"));
+        QQuickWindow* routes = app.dialog(QStringLiteral("routesDialog"));
+        const QStringList off = endpoints(app.backend.inputsList(), false);
+        QVERIFY(!off.isEmpty());
+        const QString id = off.first();
+
+        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
+        QTRY_VERIFY(add->isVisible());
+        QVERIFY(click(ofType(rowOf(add, "addRow:" + id), "Toggle")));
+        QTRY_VERIFY(routes->isVisible());
+        QVERIFY(!add->isVisible());
+        QVERIFY(isOn(app.backend.inputsList(), id));
+        QCOMPARE(routes->property("sourceId").toString(), "in:" + id);
+        QVERIFY(routes->property("micMode").toBool());
+
+        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
+        QTRY_VERIFY(add->isVisible());
+        QQuickItem* row = rowOf(add, "addRow:" + id);
+        QVERIFY(click(ofType(row, "Toggle")));
+        QTRY_VERIFY(row->property("confirming").toBool());
+        QTest::qWait(50);
+        QVERIFY(isOn(app.backend.inputsList(), id));
+        QVERIFY(add->isVisible());
+        // Only one row asks at a time.
+        const QStringList on = endpoints(app.backend.inputsList(), true);
+        const QString other = on.first() == id ? on.at(1) : on.first();
+        QQuickItem* otherRow = rowOf(add, "addRow:" + other);
+        QVERIFY(click(ofType(otherRow, "Toggle")));
+        QTRY_VERIFY(otherRow->property("confirming").toBool());
+        QVERIFY(!row->property("confirming").toBool());
+
+        // Away to the other tab and back: nothing asks any more.
+        QQuickItem* tabs = named(add, QStringLiteral("addTabs"));
+        QVERIFY(click(withText(tabs, QStringLiteral("Наушники и колонки"))));
+        QTRY_COMPARE(add->property("tab").toString(), QStringLiteral("outputs"));
+        QVERIFY(click(withText(tabs, QStringLiteral("Микрофоны"))));
+        QTRY_COMPARE(add->property("tab").toString(), QStringLiteral("inputs"));
+        row = rowOf(add, "addRow:" + id);
+        QVERIFY(!row->property("confirming").toBool());
+        QVERIFY(!rowOf(add, "addRow:" + other)->property("confirming").toBool());
+
+        // Opened again: nothing asks either.
+        QVERIFY(click(ofType(row, "Toggle")));
+        QTRY_VERIFY(row->property("confirming").toBool());
+        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
+        QTRY_VERIFY(!rowOf(add, "addRow:" + id)->property("confirming").toBool());
+
+        row = rowOf(add, "addRow:" + id);
+        QVERIFY(click(ofType(row, "Toggle")));
+        QTRY_VERIFY(row->property("confirming").toBool());
+        QVERIFY(click(withText(row, QStringLiteral("Убрать"))));
+        QTRY_VERIFY(!isOn(app.backend.inputsList(), id));
+        QVERIFY(add->isVisible());
+    }
+
+    // "Сбросить" is there only while something is on and turns everything off; a device whose
+    // row goes away leaves a routes window with an empty name and no advanced line.
+    void routesOfADevice() {
+        App app({});
+        QVERIFY(app.start());
+        QQuickWindow* routes = app.dialog(QStringLiteral("routesDialog"));
+        app.backend.setOutputAdded(QStringLiteral("demo-bt"), true);
+        QMetaObject::invokeMethod(routes, "showDevice",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-bt")),
+                                  Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        QTRY_VERIFY(routes->isVisible());
+        QQuickItem* reset = named(routes, QStringLiteral("routesReset"));
+        QTRY_VERIFY(!reset->isEnabled());
+        QVERIFY(named(routes, QStringLiteral("routesAdvancedLine"))->isVisible());
+
+        QVERIFY(click(ofType(named(routes, QStringLiteral("routesAll")), "Toggle")));
+        QTRY_VERIFY(reset->isEnabled());
+        QVERIFY(named(routes, QStringLiteral("routesAll"))->property("checked").toBool());
+        QVERIFY(click(reset));
+        QTRY_VERIFY(!reset->isEnabled());
+        QVERIFY(!named(routes, QStringLiteral("routesAll"))->property("checked").toBool());
+
+        const QString heading = routes->property("heading").toString();
+        app.backend.setOutputAdded(QStringLiteral("demo-bt"), false);
+        QTRY_VERIFY(routes->property("heading").toString() != heading);
+        QVERIFY(routes->property("heading").toString().endsWith(QStringLiteral("«»")));
+        QVERIFY(!named(routes, QStringLiteral("routesAdvancedLine"))->isVisible());
+
+        // Level lines read the meters only while the window can be seen.
+        QQuickItem* all = named(routes, QStringLiteral("routesAll"));
+        QMetaObject::invokeMethod(routes, "showDevice",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")),
+                                  Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        QTRY_COMPARE(all->property("meterId").toString(), QStringLiteral("system"));
+        QQuickItem* app1 = findItem(routes->contentItem(), [](QQuickItem* i) {
+            return i->isVisible() && i->objectName().startsWith(QStringLiteral("routesApp:"));
+        });
+        QVERIFY(app1);
+        QCOMPARE(app1->property("meterId").toString(), app1->objectName().mid(10));
+        const QString appRow = app1->objectName();
+        routes->close();
+        QTRY_COMPARE(all->property("meterId").toString(), QString());
+        QVERIFY(!named(routes, appRow)); // a hidden window keeps no application rows
+    }
+
+    // Picking a candidate moves the row there and closes; without candidates only the
+    // explanation and the note are shown, and "Отмена" closes.
+    void replace() {
+        App app({});
+        QVERIFY(app.start());
+        QQuickWindow* replace = app.dialog(QStringLiteral("replaceDialog"));
+        const QVariantList candidates =
+            app.backend.replaceCandidates(QStringLiteral("out:demo-hp"));
+        QVERIFY(!candidates.isEmpty());
+        const QString to =
+            candidates.first().toMap().value(QStringLiteral("endpointId")).toString();
+        QMetaObject::invokeMethod(app.window, "openReplace",
+                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")));
+        QTRY_VERIFY(replace->isVisible());
+        QVERIFY(click(withText(rowOf(replace, "candidate:" + to), QStringLiteral("Выбрать"))));
+        QTRY_VERIFY(!replace->isVisible());
+        QTRY_VERIFY(!app.backend.replaceCandidates(QStringLiteral("out:demo-hp")).isEmpty());
+        QVERIFY(isOn(app.backend.outputsList(), to));
+
+        // Every input in the mixer: a microphone has nowhere to go.
+        for (const QString& id : endpoints(app.backend.inputsList(), false))
+            app.backend.setInputAdded(id, true);
+        QTRY_VERIFY(endpoints(app.backend.inputsList(), false).isEmpty());
+        QVERIFY(app.backend.replaceCandidates(QStringLiteral("in:demo-mic")).isEmpty());
+        QMetaObject::invokeMethod(app.window, "openReplace",
+                                  Q_ARG(QVariant, QStringLiteral("in:demo-mic")));
+        QTRY_VERIFY(replace->isVisible());
+        QQuickItem* body = replace->property("bodyFlick").value<QQuickItem*>();
+        QQuickItem* column = body->childItems().first()->childItems().first();
+        QStringList shown;
+        for (QQuickItem* child : column->childItems()) {
+            if (child->isVisible() && child->height() > 0) // not the repeater
+                shown.append(child->objectName());
+        }
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(named(replace, QStringLiteral("noCandidates"))->isVisible());
+        QVERIFY(click(named(replace, QStringLiteral("dialogDone"))));
+        QTRY_VERIFY(!replace->isVisible());
+    }
+
+    // While a dialog is open the dimmed main window takes no wheel turn: the fader beneath keeps
+    // its value (and without a dialog the same turn does move it).
+    void dimLayerTakesTheWheel() {
+        App app({});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        QQuickItem* cell = named(app.window, QStringLiteral("cell:in:demo-mic"));
+        QQuickItem* fader = ofType(cell, "Fader");
+        QVERIFY(fader);
+        const QPointF at = fader->mapToScene(fader->boundingRect().center());
+        auto turn = [&] {
+            QWheelEvent wheel(at, app.window->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QGuiApplication::sendEvent(app.window, &wheel);
+        };
+        const auto gain = [&] {
+            auto* sources = qobject_cast<qv::ui::ListModel*>(app.backend.sources());
+            const QVariantMap row = sources->get(sources->indexOf(QStringLiteral("in:demo-mic")));
+            return row.value(QStringLiteral("gainDb")).toDouble();
+        };
+        const double before = gain();
+        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
+        QTRY_VERIFY(named(app.window, QStringLiteral("dimLayer"))->isVisible());
+        turn();
+        QTest::qWait(50);
+        QCOMPARE(gain(), before);
+
+        QMetaObject::invokeMethod(app.window, "closeDialogs");
+        QTRY_VERIFY(!named(app.window, QStringLiteral("dimLayer"))->isVisible());
+        turn();
+        QTRY_VERIFY(gain() != before);
     }
 };
 
