@@ -9,6 +9,7 @@
 #include <QNetworkRequest>
 #include <QProcess>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -107,7 +108,9 @@ void CableSetup::saveBody(const QByteArray& body) {
     }
     const QString folder = m_env.workFolder;
     bool saved = false;
-    if (!folder.isEmpty() && QDir().mkpath(folder)) {
+    // Only this user may change what is later started with administrator rights.
+    if (!folder.isEmpty() && QDir().mkpath(folder) &&
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
         // Written under a temporary name and renamed, so a half-written package never stays.
         QSaveFile file(packagePath());
         saved = file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
@@ -119,12 +122,28 @@ void CableSetup::saveBody(const QByteArray& body) {
     unpack();
 }
 
+// A folder of this run's own below the work folder, readable and writable by this user only;
+// the folders of earlier runs go first. Empty when it cannot be made.
+QString CableSetup::newUnpackFolder() const {
+    const QDir work(m_env.workFolder);
+    for (const QString& old :
+         work.entryList({QStringLiteral("unpack-*")}, QDir::Dirs | QDir::Hidden))
+        QDir(work.filePath(old)).removeRecursively();
+    // Created with owner-only rights on POSIX; on Windows the user's own data folder has them.
+    QTemporaryDir dir(work.filePath(QStringLiteral("unpack-XXXXXX")));
+    if (!dir.isValid())
+        return {};
+    dir.setAutoRemove(false);
+    return dir.path();
+}
+
 void CableSetup::unpack() {
     setState(kUnpack, QString::fromUtf8(kUnpackText));
     const QString package = packagePath();
-    const QString dir = QFileInfo(package).absolutePath();
-    const UnpackCommand command =
-        m_env.system.unpackCommand ? m_env.system.unpackCommand(package, dir) : UnpackCommand();
+    m_unpackFolder = newUnpackFolder();
+    const UnpackCommand command = m_env.system.unpackCommand && !m_unpackFolder.isEmpty()
+                                      ? m_env.system.unpackCommand(package, m_unpackFolder)
+                                      : UnpackCommand();
 
     auto* process = new QProcess(this);
     m_unpack = process;
@@ -151,12 +170,14 @@ void CableSetup::onUnpackEnded(QProcess* process, int exitCode) {
         return;
 
     const QString package = packagePath();
-    const QString installer = findInstaller(QFileInfo(package).absolutePath());
+    const QString installer = findInstaller(m_unpackFolder);
     if (exitCode == 0 && !installer.isEmpty()) {
         QFile::remove(package);
         check(installer);
         return;
     }
+    if (!m_unpackFolder.isEmpty())
+        QDir(m_unpackFolder).removeRecursively();
     setState(kError, QString::fromUtf8(kUnpackFailedText).arg(QDir::toNativeSeparators(package)));
 }
 

@@ -62,7 +62,7 @@ private slots:
     void unpackFailures();
     void saveFailureNamesTheFolder();
     void cancelStopsADownloadQuietly();
-    void serverAddressComesFromTheEnvironment();
+    void serverAddressIsTheVendorsOnly();
 };
 
 void CableDownloadTest::answers_data() {
@@ -161,12 +161,21 @@ void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
     Response pack = answer(200, package());
     server.route(kFirst, pack);
     CableRig rig(QStringLiteral("O'Brien's [data] & more"));
+    // Left by an earlier run, and perhaps swapped since: only this run's package counts.
+    const QString leftOver = rig.leaveInstaller();
     startDownload(rig, server);
 
     QTRY_COMPARE(rig.state(), QStringLiteral("wait"));
-    const QString installer =
-        rig.workFolder + QStringLiteral("/VBCABLE Pack/VBCABLE_Setup_x64.exe");
-    QCOMPARE(rig.verified, QStringList{installer});
+    QCOMPARE(rig.verified.size(), 1);
+    const QString installer = rig.verified[0];
+    QVERIFY(installer != leftOver);
+    const QString runFolder = installer.section(QLatin1Char('/'), 0, -3);
+    QCOMPARE(QFileInfo(runFolder).absolutePath(), rig.workFolder);
+    QVERIFY(installer.endsWith(QStringLiteral("/VBCABLE Pack/VBCABLE_Setup_x64.exe")));
+    // Nobody else may write where the installer is started from.
+    const auto othersWrite = QFile::WriteGroup | QFile::WriteOther;
+    QCOMPARE(QFileInfo(runFolder).permissions() & othersWrite, QFile::Permissions());
+    QCOMPARE(QFileInfo(rig.workFolder).permissions() & othersWrite, QFile::Permissions());
     QFile unpacked(installer);
     QVERIFY(unpacked.open(QIODevice::ReadOnly));
     QCOMPARE(unpacked.readAll(), QByteArray("installer bytes"));
@@ -254,26 +263,23 @@ void CableDownloadTest::cancelStopsADownloadQuietly() {
     QCOMPARE(server.paths().size(), 1);
 }
 
-void CableDownloadTest::serverAddressComesFromTheEnvironment() {
+// The program downloads from the vendor over HTTPS only: nothing in the environment it was
+// started in can send it to another server or to plain HTTP. Another server is for tests alone,
+// through an environment of their own; the paths stay the vendor's.
+void CableDownloadTest::serverAddressIsTheVendorsOnly() {
     using qv::ui::CableEnvironment;
-    qunsetenv("QUORVEL_CABLE_BASE_URL");
-    QCOMPARE(CableEnvironment::fromSystem().downloadServer,
-             QUrl(QStringLiteral("https://download.vb-audio.com")));
-    qputenv("QUORVEL_CABLE_BASE_URL", "ftp://127.0.0.1/");
-    QCOMPARE(CableEnvironment::fromSystem().downloadServer,
-             QUrl(QStringLiteral("https://download.vb-audio.com")));
-
     LoopbackServer server;
-    qputenv("QUORVEL_CABLE_BASE_URL", (server.base().toString() + "/mirror/").toUtf8());
+    qputenv("QUORVEL_CABLE_BASE_URL", server.base().toString().toUtf8());
     const CableEnvironment env = CableEnvironment::fromSystem();
     qunsetenv("QUORVEL_CABLE_BASE_URL");
+    QCOMPARE(env.downloadServer, QUrl(QStringLiteral("https://download.vb-audio.com")));
     QCOMPARE(env.site, QUrl(QStringLiteral("https://vb-audio.com")));
 
     CableRig rig;
-    rig.create([&](CableEnvironment& e) { e.downloadServer = env.downloadServer; });
+    rig.create([&](CableEnvironment& e) { e.downloadServer = server.base(); });
     rig.setup->install();
     QTRY_COMPARE(rig.state(), QStringLiteral("error"));
-    QCOMPARE(server.paths(), (QStringList{kFirst, kSecond})); // the paths stay the vendor's
+    QCOMPARE(server.paths(), (QStringList{kFirst, kSecond}));
     rig.setup->openSite();
     QCOMPARE(rig.opened, QList<QUrl>{QUrl(QStringLiteral("https://vb-audio.com/Cable/"))});
 }
