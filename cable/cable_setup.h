@@ -34,6 +34,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QProcess;
+class QTimer;
 
 namespace qv::ui {
 
@@ -73,6 +74,8 @@ struct CableEnvironment {
     QString programFolder; // where a bundled installer is looked for ("vbcable/" below it)
     CableSystem system;
     CableWaitTimer* waitTimer = nullptr; // taken over by the setup; null: a real timer
+    int stallTimeoutMs = 30000;          // a download that brings no byte for this long ends
+    qint64 maxUnpackedBytes = 200LL * 1024 * 1024; // what the unpacked package may take
 
     // The vendor's HTTPS addresses, the user's data folder, the program's folder and the real
     // system calls. Tests hand the setup an environment of their own; nothing from outside the
@@ -124,9 +127,13 @@ private:
     void download(int attempt);
     void onDownloadProgress(QNetworkReply* reply, qint64 received, qint64 total);
     void onDownloadFinished(QNetworkReply* reply, int attempt);
+    void cutOff(QNetworkReply* reply);
     void saveBody(const QByteArray& body);
     void unpack();
     void onUnpackEnded(QProcess* process, int exitCode);
+    qint64 unpackedBytes() const;
+    void checkUnpackedSize();
+    void refuseUnpacked();
     QString downloadText(int percent) const;
 
     // cable_setup.cpp
@@ -155,6 +162,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QPointer<QProcess> m_unpack;
     QString m_unpackFolder; // this run's own folder for the unpacked package
+    QTimer* m_unpackWatch = nullptr;
     std::unique_ptr<InstallerProcess> m_installer;
     CableWaitTimer* m_waitTimer = nullptr;
 };

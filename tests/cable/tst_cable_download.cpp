@@ -55,11 +55,12 @@ private slots:
 
     void answers_data();
     void answers();
-    void oversizedBodiesAreCutOff_data();
-    void oversizedBodiesAreCutOff();
+    void downloadsOverALimitAreCutOff_data();
+    void downloadsOverALimitAreCutOff();
     void packageUnpacksIntoAFolderThatNeedsQuoting();
     void unpackFailures_data();
     void unpackFailures();
+    void unpackedSizeIsCapped();
     void saveFailureNamesTheFolder();
     void cancelStopsADownloadQuietly();
     void serverAddressIsTheVendorsOnly();
@@ -130,7 +131,7 @@ void CableDownloadTest::answers() {
         QVERIFY(!QFile::exists(rig.setup->packagePath()));
 }
 
-void CableDownloadTest::oversizedBodiesAreCutOff_data() {
+void CableDownloadTest::downloadsOverALimitAreCutOff_data() {
     QTest::addColumn<Response>("response");
     Response streamed =
         answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes + 65536, 'x'));
@@ -139,18 +140,26 @@ void CableDownloadTest::oversizedBodiesAreCutOff_data() {
     announced.declaredLength = 40 * 1024 * 1024;
     QTest::newRow("no length given") << streamed;
     QTest::newRow("announced as 40 MiB") << announced;
+    Response silent;
+    silent.hold = true;
+    QTest::newRow("server stops sending") << silent;
 }
 
-void CableDownloadTest::oversizedBodiesAreCutOff() {
+void CableDownloadTest::downloadsOverALimitAreCutOff() {
     QFETCH(Response, response);
     LoopbackServer server;
     server.route(kFirst, response);
     CableRig rig;
-    startDownload(rig, server);
+    rig.create([&](qv::ui::CableEnvironment& env) {
+        env.downloadServer = server.base();
+        env.stallTimeoutMs = 500;
+    });
+    rig.setup->install();
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
     QCOMPARE(rig.state(), QStringLiteral("error"));
     QVERIFY(rig.setup->message().startsWith(QStringLiteral("Не удалось скачать VB-CABLE (")));
+    QVERIFY2(!rig.setup->message().contains("cancel"), qPrintable(rig.setup->message()));
     QCOMPARE(server.paths(), QStringList{kFirst});
     QVERIFY(!QFile::exists(rig.setup->packagePath()));
     QTRY_COMPARE(server.openConnections(), 0); // the setup hung up
@@ -225,6 +234,26 @@ void CableDownloadTest::unpackFailures() {
     QVERIFY(rig.verified.isEmpty());
     QVERIFY(
         !QFile::exists(rig.temp.path() + QStringLiteral("/work/QUORVEL/VBCABLE_Setup_x64.exe")));
+}
+
+// An archive may unpack to far more than it weighs: past the cap the unpack is stopped and
+// everything it wrote removed.
+void CableDownloadTest::unpackedSizeIsCapped() {
+    LoopbackServer server;
+    server.route(kFirst, answer(200, qv::test::storedZip({{"big.bin", QByteArray(65536, 'b')},
+                                                          {"VBCABLE_Setup_x64.exe", "x"}})));
+    CableRig rig;
+    rig.create([&](qv::ui::CableEnvironment& env) {
+        env.downloadServer = server.base();
+        env.maxUnpackedBytes = 16384;
+    });
+    rig.setup->install();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 10000);
+    QVERIFY2(
+        rig.setup->message().startsWith(QStringLiteral("Распакованный VB-CABLE занимает больше")),
+        qPrintable(rig.setup->message()));
+    QVERIFY(rig.verified.isEmpty());
+    QVERIFY(QDir(rig.workFolder).entryList({"unpack-*"}, QDir::Dirs).isEmpty());
 }
 
 void CableDownloadTest::saveFailureNamesTheFolder() {
