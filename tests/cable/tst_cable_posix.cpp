@@ -76,6 +76,7 @@ bool selfSign(const QString& folder, const QString& in, const QString& out) {
 void useRealSystem(qv::ui::CableEnvironment& env) {
     env.system.verifySignature = &qv::ui::verifyInstallerSignature;
     env.system.launchElevated = &qv::ui::launchElevated;
+    env.system.holdInstaller = &qv::ui::holdInstallerFile;
 }
 
 } // namespace
