@@ -2,6 +2,7 @@
 #include "cable/cable_setup.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -9,6 +10,8 @@
 #include <QNetworkRequest>
 #include <QProcess>
 #include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -28,6 +31,13 @@ const char kDamagedText[] = "Скачанный файл VB-CABLE поврежд
 const char kSaveFailedText[] = "Не удалось сохранить VB-CABLE в %1";
 const char kUnpackText[] = "Распаковываю VB-CABLE…";
 const char kUnpackFailedText[] = "Не удалось распаковать VB-CABLE (%1).";
+const char kStalledText[] = "сервер не присылает данных %1 с";
+const char kTooLargeText[] = "файл больше %1 МиБ";
+const char kUnpackedTooLargeText[] =
+    "Распакованный VB-CABLE занимает больше %1 МиБ — установка остановлена.";
+const char* const kCutOff = "qvCutOff"; // the setup aborted the reply for its size
+
+constexpr int kUnpackWatchMs = 100;
 
 } // namespace
 
@@ -45,6 +55,8 @@ void CableSetup::download(int attempt) {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("QUORVEL"));
+    // Restarted by every byte that arrives: a server that stops sending ends the download.
+    request.setTransferTimeout(m_env.stallTimeoutMs);
     QNetworkReply* reply = m_network->get(request);
     m_reply = reply;
     connect(reply, &QNetworkReply::downloadProgress, this,
@@ -56,11 +68,11 @@ void CableSetup::download(int attempt) {
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
         if (reply == m_reply && announced > kMaxPackageBytes)
-            reply->abort();
+            cutOff(reply);
     });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (reply == m_reply && reply->bytesAvailable() > kMaxPackageBytes)
-            reply->abort();
+            cutOff(reply);
     });
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, attempt] { onDownloadFinished(reply, attempt); });
@@ -71,7 +83,7 @@ void CableSetup::onDownloadProgress(QNetworkReply* reply, qint64 received, qint6
         return;
     // Aborting reports through finished().
     if (received > kMaxPackageBytes || total > kMaxPackageBytes) {
-        reply->abort();
+        cutOff(reply);
         return;
     }
     const int percent = total >= 1 ? int(std::clamp<qint64>(received * 100 / total, 0, 100)) : -1;
@@ -95,8 +107,19 @@ void CableSetup::onDownloadFinished(QNetworkReply* reply, int attempt) {
         download(attempt + 1);
         return;
     }
-    setState(kError,
-             QString::fromUtf8(kDownloadFailedText).arg(reply->errorString(), siteDomain()));
+    // The limits' own words rather than Qt's "Operation canceled".
+    QString reason = reply->errorString();
+    if (reply->property(kCutOff).toBool())
+        reason = QString::fromUtf8(kTooLargeText).arg(kMaxPackageBytes / (1024 * 1024));
+    else if (reply->error() == QNetworkReply::OperationCanceledError ||
+             reply->error() == QNetworkReply::TimeoutError)
+        reason = QString::fromUtf8(kStalledText).arg(m_env.stallTimeoutMs / 1000.0);
+    setState(kError, QString::fromUtf8(kDownloadFailedText).arg(reason, siteDomain()));
+}
+
+void CableSetup::cutOff(QNetworkReply* reply) {
+    reply->setProperty(kCutOff, true);
+    reply->abort();
 }
 
 void CableSetup::saveBody(const QByteArray& body) {
@@ -107,7 +130,9 @@ void CableSetup::saveBody(const QByteArray& body) {
     }
     const QString folder = m_env.workFolder;
     bool saved = false;
-    if (!folder.isEmpty() && QDir().mkpath(folder)) {
+    // Only this user may change what is later started with administrator rights.
+    if (!folder.isEmpty() && QDir().mkpath(folder) &&
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
         // Written under a temporary name and renamed, so a half-written package never stays.
         QSaveFile file(packagePath());
         saved = file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
@@ -119,12 +144,28 @@ void CableSetup::saveBody(const QByteArray& body) {
     unpack();
 }
 
+// A folder of this run's own below the work folder, readable and writable by this user only;
+// the folders of earlier runs go first. Empty when it cannot be made.
+QString CableSetup::newUnpackFolder() const {
+    const QDir work(m_env.workFolder);
+    for (const QString& old :
+         work.entryList({QStringLiteral("unpack-*")}, QDir::Dirs | QDir::Hidden))
+        QDir(work.filePath(old)).removeRecursively();
+    // Created with owner-only rights on POSIX; on Windows the user's own data folder has them.
+    QTemporaryDir dir(work.filePath(QStringLiteral("unpack-XXXXXX")));
+    if (!dir.isValid())
+        return {};
+    dir.setAutoRemove(false);
+    return dir.path();
+}
+
 void CableSetup::unpack() {
     setState(kUnpack, QString::fromUtf8(kUnpackText));
     const QString package = packagePath();
-    const QString dir = QFileInfo(package).absolutePath();
-    const UnpackCommand command =
-        m_env.system.unpackCommand ? m_env.system.unpackCommand(package, dir) : UnpackCommand();
+    m_unpackFolder = newUnpackFolder();
+    const UnpackCommand command = m_env.system.unpackCommand && !m_unpackFolder.isEmpty()
+                                      ? m_env.system.unpackCommand(package, m_unpackFolder)
+                                      : UnpackCommand();
 
     auto* process = new QProcess(this);
     m_unpack = process;
@@ -139,7 +180,48 @@ void CableSetup::unpack() {
         if (error == QProcess::FailedToStart)
             onUnpackEnded(process, -1);
     });
+    // An archive may unpack to far more than it weighs: the folder is watched while it fills.
+    if (!m_unpackWatch) {
+        m_unpackWatch = new QTimer(this);
+        connect(m_unpackWatch, &QTimer::timeout, this, &CableSetup::checkUnpackedSize);
+    }
+    m_unpackWatch->start(kUnpackWatchMs);
     process->start(command.program, command.arguments);
+}
+
+qint64 CableSetup::unpackedBytes() const {
+    qint64 total = 0;
+    QDirIterator it(m_unpackFolder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+void CableSetup::checkUnpackedSize() {
+    QProcess* process = m_unpack;
+    if (!process || m_state != kUnpack) {
+        m_unpackWatch->stop();
+        return;
+    }
+    if (unpackedBytes() <= m_env.maxUnpackedBytes)
+        return;
+    m_unpackWatch->stop();
+    m_unpack = nullptr;
+    process->disconnect(this);
+    process->kill();
+    process->waitForFinished(2000);
+    process->deleteLater();
+    refuseUnpacked();
+}
+
+void CableSetup::refuseUnpacked() {
+    QDir(m_unpackFolder).removeRecursively();
+    QFile::remove(packagePath());
+    setState(kError,
+             QString::fromUtf8(kUnpackedTooLargeText).arg(m_env.maxUnpackedBytes / (1024 * 1024)));
 }
 
 void CableSetup::onUnpackEnded(QProcess* process, int exitCode) {
@@ -150,13 +232,21 @@ void CableSetup::onUnpackEnded(QProcess* process, int exitCode) {
     if (m_state != kUnpack)
         return;
 
+    m_unpackWatch->stop();
+    // The tool may have finished between two looks at the folder.
+    if (unpackedBytes() > m_env.maxUnpackedBytes) {
+        refuseUnpacked();
+        return;
+    }
     const QString package = packagePath();
-    const QString installer = findInstaller(QFileInfo(package).absolutePath());
+    const QString installer = findInstaller(m_unpackFolder);
     if (exitCode == 0 && !installer.isEmpty()) {
         QFile::remove(package);
         check(installer);
         return;
     }
+    if (!m_unpackFolder.isEmpty())
+        QDir(m_unpackFolder).removeRecursively();
     setState(kError, QString::fromUtf8(kUnpackFailedText).arg(QDir::toNativeSeparators(package)));
 }
 

@@ -35,4 +35,10 @@ struct InstallerLaunch {
 InstallerLaunch launchElevated(const QString& program, const QString& parameters,
                                const QString& folder);
 
+// Keeps the installer at `path` open from its signature check until its start has returned, so
+// the file started is the file checked. Windows opens it sharing only reading: while it is held
+// nobody can write, rename, replace or delete it. Null when it cannot be held (gone, not a plain
+// file). POSIX cannot forbid such changes; the installer never starts there anyway.
+std::shared_ptr<void> holdInstallerFile(const QString& path);
+
 } // namespace qv::ui

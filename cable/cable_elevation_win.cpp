@@ -46,4 +46,11 @@ InstallerLaunch launchElevated(const QString& program, const QString& parameters
     return launch;
 }
 
+std::shared_ptr<void> holdInstallerFile(const QString& path) {
+    const HANDLE file = qv::cable::holdFileForStart(path.toStdWString());
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::shared_ptr<void>(file, [](void* held) { CloseHandle(held); });
+}
+
 } // namespace qv::ui

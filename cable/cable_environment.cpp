@@ -12,22 +12,6 @@ namespace {
 
 const char kDownloadServer[] = "https://download.vb-audio.com";
 const char kSite[] = "https://vb-audio.com";
-const char kBaseUrlVariable[] = "QUORVEL_CABLE_BASE_URL";
-
-// A usable replacement of the download server: an absolute http(s) address with a host.
-QUrl serverOverride() {
-    const QString text = qEnvironmentVariable(kBaseUrlVariable).trimmed();
-    if (text.isEmpty())
-        return {};
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() ||
-        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        qWarning("%s is not an http or https address; using the vendor's server", kBaseUrlVariable);
-        return {};
-    }
-    return url;
-}
 
 } // namespace
 
@@ -37,13 +21,13 @@ CableSystem CableSystem::real() {
     system.verifySignature = &verifyInstallerSignature;
     system.launchElevated = &qv::ui::launchElevated;
     system.openUrl = [](const QUrl& page) { QDesktopServices::openUrl(page); };
+    system.holdInstaller = &qv::ui::holdInstallerFile;
     return system;
 }
 
 CableEnvironment CableEnvironment::fromSystem() {
     CableEnvironment env;
-    const QUrl override = serverOverride();
-    env.downloadServer = override.isEmpty() ? QUrl(QString::fromLatin1(kDownloadServer)) : override;
+    env.downloadServer = QUrl(QString::fromLatin1(kDownloadServer));
     env.site = QUrl(QString::fromLatin1(kSite));
     // On Windows the generic data location is the local application-data folder.
     // Without one the work folder stays empty: nothing is searched, saving fails and is

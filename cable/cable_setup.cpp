@@ -26,6 +26,8 @@ const char kInstallerParameters[] = "-i -h";
 const char kCheckText[] = "Проверяю подпись установщика VB-CABLE…";
 const char kRejectedText[] = "Подпись установщика VB-CABLE не прошла проверку Windows (0x%1) — "
                              "установка остановлена. Файл: %2";
+const char kUnreadableText[] =
+    "Не удалось открыть установщик VB-CABLE: %1 — установка остановлена.";
 const char kInstallText[] = "Установка: подтвердите запрос Windows («Да»). Если откроется окно "
                             "VB-CABLE — нажмите в нём «Install Driver».";
 const char kDeclinedText[] =
@@ -119,14 +121,13 @@ void CableSetup::install() {
     if (m_backend)
         m_backend->setSettings({{QStringLiteral("virtualMicAuto"), true}});
 
-    // An installer unpacked by an earlier attempt is reused instead of downloading again.
-    QString installer = localInstaller();
-    if (!QFileInfo(installer).isFile())
-        installer = findInstaller(m_env.workFolder);
-    if (installer.isEmpty())
-        download(0);
-    else
+    // Only the bundled installer or a fresh download: anything an earlier run left in the work
+    // folder may have been swapped since.
+    const QString installer = localInstaller();
+    if (QFileInfo(installer).isFile())
         check(installer);
+    else
+        download(0);
 }
 
 void CableSetup::cancel() {
@@ -163,6 +164,16 @@ void CableSetup::openSite() {
 
 void CableSetup::check(const QString& installer) {
     setState(kCheck, QString::fromUtf8(kCheckText));
+    // Held until the start has returned: the file started is the file checked.
+    std::shared_ptr<void> hold;
+    if (m_env.system.holdInstaller) {
+        hold = m_env.system.holdInstaller(installer);
+        if (!hold) {
+            setState(QStringLiteral("error"),
+                     QString::fromUtf8(kUnreadableText).arg(QDir::toNativeSeparators(installer)));
+            return;
+        }
+    }
     const quint32 verdict = m_env.system.verifySignature ? m_env.system.verifySignature(installer)
                                                          : qv::cable::kTrustProviderUnknown;
     const bool bundled = isBundled(installer);
@@ -173,6 +184,7 @@ void CableSetup::check(const QString& installer) {
         launch(installer);
         return;
     }
+    hold.reset(); // a held file cannot be deleted on Windows
     if (!bundled && !m_env.workFolder.isEmpty())
         QDir(m_env.workFolder).removeRecursively();
     setState(QStringLiteral("error"), QString::fromUtf8(kRejectedText)

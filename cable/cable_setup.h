@@ -9,9 +9,11 @@
 // Russian message; nothing is retried on its own.
 //
 // An installer without any signature is run only when it is the one shipped in the program's
-// own folder. Anything found in or downloaded to the work folder must carry a valid signature:
-// that folder is writable by every program the user runs, and whatever is started from it gets
-// administrator rights.
+// own folder. A downloaded one must carry a valid signature: the work folder is writable by every
+// program the user runs, and whatever is started from it gets administrator rights. So only the
+// installer of the package unpacked in this very run is used, from a new folder that only this
+// user can write, and the file is held from its check to its start (cable_elevation.h); whatever
+// earlier runs left behind is never run.
 //
 // Files: cable_setup.cpp (states, install, check, launch, wait, finish), cable_download.cpp
 // (download, body check, save, unpack), cable_environment.cpp (addresses, folders, system
@@ -32,6 +34,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QProcess;
+class QTimer;
 
 namespace qv::ui {
 
@@ -58,6 +61,8 @@ struct CableSystem {
                                   const QString& folder)>
         launchElevated;
     std::function<void(const QUrl& page)> openUrl;
+    // Held from the check through the start (cable_elevation.h); unset: nothing is held.
+    std::function<std::shared_ptr<void>(const QString& installer)> holdInstaller;
 
     static CableSystem real();
 };
@@ -65,14 +70,16 @@ struct CableSystem {
 struct CableEnvironment {
     QUrl downloadServer;   // the vendor's download server; the package paths are fixed
     QUrl site;             // the vendor's web site
-    QString workFolder;    // downloads and unpacked files; survives runs
+    QString workFolder;    // downloads and unpacked files, private to the user
     QString programFolder; // where a bundled installer is looked for ("vbcable/" below it)
     CableSystem system;
     CableWaitTimer* waitTimer = nullptr; // taken over by the setup; null: a real timer
+    int stallTimeoutMs = 30000;          // a download that brings no byte for this long ends
+    qint64 maxUnpackedBytes = 200LL * 1024 * 1024; // what the unpacked package may take
 
-    // The vendor's HTTPS addresses (the environment variable QUORVEL_CABLE_BASE_URL, when it
-    // holds an http or https address, replaces the download server), the user's data folder,
-    // the program's folder and the real system calls.
+    // The vendor's HTTPS addresses, the user's data folder, the program's folder and the real
+    // system calls. Tests hand the setup an environment of their own; nothing from outside the
+    // program can point the download elsewhere.
     static CableEnvironment fromSystem();
 };
 
@@ -120,9 +127,13 @@ private:
     void download(int attempt);
     void onDownloadProgress(QNetworkReply* reply, qint64 received, qint64 total);
     void onDownloadFinished(QNetworkReply* reply, int attempt);
+    void cutOff(QNetworkReply* reply);
     void saveBody(const QByteArray& body);
     void unpack();
     void onUnpackEnded(QProcess* process, int exitCode);
+    qint64 unpackedBytes() const;
+    void checkUnpackedSize();
+    void refuseUnpacked();
     QString downloadText(int percent) const;
 
     // cable_setup.cpp
@@ -135,6 +146,7 @@ private:
     void finish();
     void setState(const QString& state, const QString& message, int progress = -1);
     QString findInstaller(const QString& folder) const;
+    QString newUnpackFolder() const;
     bool isBundled(const QString& installer) const;
     QVariantMap backendMap(const char* name) const;
 
@@ -149,6 +161,8 @@ private:
     QNetworkAccessManager* m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     QPointer<QProcess> m_unpack;
+    QString m_unpackFolder; // this run's own folder for the unpacked package
+    QTimer* m_unpackWatch = nullptr;
     std::unique_ptr<InstallerProcess> m_installer;
     CableWaitTimer* m_waitTimer = nullptr;
 };

@@ -5,6 +5,21 @@
 
 namespace qv::cable {
 
+HANDLE holdFileForStart(const std::wstring& file) {
+    const HANDLE handle =
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return handle;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(handle);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
 ElevatedStart startElevated(const std::wstring& file, const std::wstring& parameters,
                             const std::wstring& folder) {
     // The shell may hand the verb to COM-based extensions; they need an initialised apartment.

@@ -38,6 +38,8 @@ HotkeyService::HotkeyService(QObject* parent) : HotkeyService(createHotkeySource
 
 HotkeyService::HotkeyService(std::unique_ptr<HotkeySource> source, QObject* parent)
     : QObject(parent), source_(std::move(source)) {
+    heldPoll_.setInterval(kHeldPollMs);
+    connect(&heldPoll_, &QTimer::timeout, this, &HotkeyService::pollHeld);
     available_ = source_ && source_->start(*this);
 }
 
@@ -73,10 +75,74 @@ void HotkeyService::keyEvent(const HotkeyKey& key) {
         if (!name.isEmpty())
             keyNames_.insert(token, name);
     }
+    // A key-up the system never reported would make this press look like auto-repeat and a
+    // stale modifier join the binding: what is held is checked first.
+    if (key.pressed)
+        releaseLost(token, false);
     if (keys::isModifier(virtualKey))
         modifierKey(virtualKey, token, key.pressed);
     else
         plainKey(virtualKey, token, key.pressed);
+    followHeld();
+}
+
+void HotkeyService::inputMayHaveBeenLost() {
+    releaseLost(QString(), true);
+    followHeld();
+}
+
+void HotkeyService::pollHeld() {
+    releaseLost(QString(), false);
+    followHeld();
+}
+
+// Everything held that the system says is up is released as if its key-up had arrived, so a
+// push-to-talk whose key is no longer down ends. The system's state is newer than the input
+// still queued for us, so a key whose release merely has not been read yet reads as up too: a
+// key counts as lost only when it has read up for kLostAfterMs, unless `now` (the session
+// changed; nothing is queued from the lock screen). `except` is the key going down right now.
+void HotkeyService::releaseLost(const QString& except, bool now) {
+    if (!source_)
+        return;
+    if (!clock_.isValid())
+        clock_.start();
+    const qint64 time = clock_.elapsed();
+    const QHash<QString, qint64> suspected = std::exchange(suspects_, {});
+    const auto lost = [&](const QString& token, HeldState state) {
+        if (token == except || state != HeldState::Up)
+            return false;
+        const qint64 since = suspected.value(token, time);
+        if (now || time - since >= kLostAfterMs)
+            return true;
+        suspects_.insert(token, since);
+        return false;
+    };
+    const QList<int> modifiers = heldModifiers_.values();
+    for (const int virtualKey : modifiers) {
+        const QString token = keyToken(virtualKey);
+        if (!lost(token, source_->keyState(virtualKey)))
+            continue;
+        heldModifiers_.remove(virtualKey);
+        releaseStep(token);
+    }
+    const QList<QString> held = heldKeys_.values();
+    for (const QString& token : held) {
+        const HeldState state = token.startsWith(QLatin1String("mouse"))
+                                    ? source_->buttonState(token.mid(5).toInt())
+                                    : source_->keyState(virtualKeyOfPart(token));
+        if (!lost(token, state))
+            continue;
+        heldKeys_.remove(token);
+        releaseStep(token);
+    }
+}
+
+void HotkeyService::followHeld() {
+    const bool holding = !heldKeys_.isEmpty() || !heldModifiers_.isEmpty();
+    if (holding && !heldPoll_.isActive())
+        heldPoll_.start();
+    else if (!holding)
+        heldPoll_.stop();
 }
 
 void HotkeyService::plainKey(int virtualKey, const QString& token, bool pressed) {
@@ -127,6 +193,13 @@ void HotkeyService::modifierKey(int virtualKey, const QString& token, bool press
 
 void HotkeyService::mouseEvent(int button, bool pressed) {
     const QString token = mouseToken(button);
+    if (pressed)
+        releaseLost(token, false);
+    mouseButton(token, pressed);
+    followHeld();
+}
+
+void HotkeyService::mouseButton(const QString& token, bool pressed) {
     if (!pressed) {
         heldKeys_.remove(token);
         releaseStep(token);

@@ -5,10 +5,12 @@
 
 #include "desktop/hotkey_source.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <memory>
@@ -23,6 +25,9 @@ class HotkeyService : public QObject, private HotkeyInput {
     Q_PROPERTY(bool available READ available CONSTANT)
     Q_PROPERTY(QString capturing READ capturing NOTIFY capturingChanged)
 public:
+    static constexpr int kHeldPollMs = 250;  // how often held keys are checked with the system
+    static constexpr int kLostAfterMs = 200; // read up this long while held: its key-up was lost
+
     // Watches the input of the system the program was built for.
     explicit HotkeyService(QObject* parent = nullptr);
     // Watches the input of `source` (an alternative system, or a scripted one).
@@ -49,9 +54,15 @@ signals:
 private:
     void keyEvent(const HotkeyKey& key) override;
     void mouseEvent(int button, bool pressed) override;
+    void inputMayHaveBeenLost() override;
+
+    void releaseLost(const QString& except, bool now);
+    void pollHeld();
+    void followHeld();
 
     void modifierKey(int virtualKey, const QString& token, bool pressed);
     void plainKey(int virtualKey, const QString& token, bool pressed);
+    void mouseButton(const QString& token, bool pressed);
     void pressStep(const QString& token, bool lone);
     void releaseStep(const QString& token);
     QString takeCapture();
@@ -67,6 +78,11 @@ private:
     QHash<QString, QString> active_; // token that started a trigger -> action
     bool otherKeySeen_ = false;
     QHash<QString, QString> keyNames_; // token -> name learned from the layout
+    // While anything is held, the system is asked now and then whether it still is: a key-up
+    // lost to a secure desktop (Ctrl+Alt+Del, an elevation prompt) arrives with no notice.
+    QTimer heldPoll_;
+    QHash<QString, qint64> suspects_; // held but read up, since when (clock_)
+    QElapsedTimer clock_;
 };
 
 } // namespace qv::ui

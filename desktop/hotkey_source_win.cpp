@@ -31,7 +31,19 @@ public:
         return QString::fromStdWString(rawinput::virtualKeyName(unsigned(virtualKey)));
     }
 
+    HeldState keyState(int virtualKey) const override {
+        if (virtualKey <= 0 || virtualKey > 254)
+            return HeldState::Unknown;
+        return rawinput::isKeyDown(unsigned(virtualKey)) ? HeldState::Down : HeldState::Up;
+    }
+
+    HeldState buttonState(int button) const override {
+        return rawinput::isButtonDown(button) ? HeldState::Down : HeldState::Up;
+    }
+
 private:
+    void sessionChanged() override { input_->inputMayHaveBeenLost(); }
+
     void keyStroke(const rawinput::KeyStroke& key) override {
         input_->keyEvent(HotkeyKey{int(key.virtualKey), key.pressed, key.makeCode, key.extended});
     }

@@ -113,6 +113,38 @@ public:
         return {};
     }
 
+    // The server's own key state; a key-up the raw events never brought shows here.
+    HeldState keyState(int virtualKey) const override {
+        if (!display_)
+            return HeldState::Unknown;
+        char down[32] = {};
+        XQueryKeymap(display_, down);
+        for (unsigned keycode = 8; keycode < 256; ++keycode) {
+            if ((down[keycode / 8] & (1 << (keycode % 8))) &&
+                keys::normalized(virtualKeyOf(keycode)) == virtualKey)
+                return HeldState::Down;
+        }
+        return HeldState::Up;
+    }
+
+    HeldState buttonState(int button) const override {
+        const int rawButton = button == 3 ? 2 : button == 4 ? 8 : button == 5 ? 9 : 0;
+        int pointer = 0;
+        if (!display_ || rawButton == 0 || !XIGetClientPointer(display_, None, &pointer))
+            return HeldState::Unknown;
+        Window root = 0, child = 0;
+        double rootX = 0, rootY = 0, x = 0, y = 0;
+        XIButtonState buttons{};
+        XIModifierState modifiers{};
+        XIGroupState group{};
+        if (!XIQueryPointer(display_, pointer, DefaultRootWindow(display_), &root, &child, &rootX,
+                            &rootY, &x, &y, &buttons, &modifiers, &group))
+            return HeldState::Unknown;
+        const bool down = rawButton < buttons.mask_len * 8 && XIMaskIsSet(buttons.mask, rawButton);
+        XFree(buttons.mask);
+        return down ? HeldState::Down : HeldState::Up;
+    }
+
 private:
     bool giveUp() {
         XCloseDisplay(display_);

@@ -1,5 +1,7 @@
 #include "desktop/hotkeys_rawinput_win.h"
 
+#include <wtsapi32.h>
+
 #include <cstring>
 
 namespace qv::rawinput {
@@ -41,6 +43,10 @@ LRESULT CALLBACK inputProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                                           &size, sizeof(RAWINPUTHEADER));
         if (receiver && read != UINT(-1) && read != 0)
             deliver(*receiver, decode(record, read));
+    } else if (message == WM_WTSSESSION_CHANGE) {
+        if (auto* receiver =
+                reinterpret_cast<InputReceiver*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+            receiver->sessionChanged();
     }
     // WM_INPUT too: the system frees the input's buffer there.
     return DefWindowProcW(window, message, wParam, lParam);
@@ -107,14 +113,38 @@ InputWindow::InputWindow(InputReceiver& receiver) {
         DestroyWindow(window);
         return;
     }
+    // Without session notices the held keys are still polled; nothing depends on this alone.
+    sessionNotices_ = WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
     window_ = window;
 }
 
 InputWindow::~InputWindow() {
     if (!window_)
         return;
+    if (sessionNotices_)
+        WTSUnRegisterSessionNotification(window_);
     registerDevices(nullptr, RIDEV_REMOVE);
     DestroyWindow(window_);
+}
+
+bool isKeyDown(unsigned virtualKey) {
+    const auto down = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+    if (virtualKey == VK_LWIN)
+        return down(VK_LWIN) || down(VK_RWIN);
+    return down(int(virtualKey));
+}
+
+bool isButtonDown(int button) {
+    switch (button) {
+    case 3:
+        return isKeyDown(VK_MBUTTON);
+    case 4:
+        return isKeyDown(VK_XBUTTON1);
+    case 5:
+        return isKeyDown(VK_XBUTTON2);
+    default:
+        return false;
+    }
 }
 
 std::wstring keyNameText(unsigned makeCode, bool extended) {

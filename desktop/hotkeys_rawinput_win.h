@@ -49,14 +49,18 @@ class InputReceiver {
 public:
     virtual void keyStroke(const KeyStroke& key) = 0;
     virtual void buttonStroke(const ButtonStroke& button) = 0;
+    // The session was locked, unlocked or switched (WM_WTSSESSION_CHANGE): key-ups may have
+    // been lost on the way.
+    virtual void sessionChanged() {}
 
 protected:
     ~InputReceiver() = default;
 };
 
 // The hidden window of class "QUORVEL.Hotkeys" with keyboard and mouse raw input registered for
-// it (RIDEV_INPUTSINK: input arrives in the background too). Raw input registration belongs to
-// the process, so only one InputWindow should exist at a time.
+// it (RIDEV_INPUTSINK: input arrives in the background too) and the session's changes notified
+// to it. Raw input registration belongs to the process, so only one InputWindow should exist at
+// a time.
 class InputWindow {
 public:
     explicit InputWindow(InputReceiver& receiver);
@@ -70,7 +74,14 @@ public:
 
 private:
     HWND window_ = nullptr;
+    bool sessionNotices_ = false;
 };
+
+// Whether the system holds a virtual key down now (GetAsyncKeyState). 16, 17 and 18 cover both
+// sides; 91 stands for either Win key. Off the input desktop (a secure desktop) nothing is down.
+bool isKeyDown(unsigned virtualKey);
+// The same for mouse button 3 (middle), 4 or 5 (side buttons); false for any other.
+bool isButtonDown(int button);
 
 // The layout's name of the key with this make code ("M", "Right Ctrl"); empty when unknown.
 std::wstring keyNameText(unsigned makeCode, bool extended);

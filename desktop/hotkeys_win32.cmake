@@ -5,5 +5,5 @@ if(NOT TARGET qvhotkeys_win32)
     qv_layer(qvhotkeys_win32
         ${CMAKE_CURRENT_LIST_DIR}/hotkeys_rawinput_win.h
         ${CMAKE_CURRENT_LIST_DIR}/hotkeys_rawinput_win.cpp)
-    target_link_libraries(qvhotkeys_win32 PUBLIC user32)
+    target_link_libraries(qvhotkeys_win32 PUBLIC user32 wtsapi32)
 endif()

@@ -219,7 +219,7 @@ bool LinkCore::readMeters(MeterBlock* out) {
     const int64_t time = now();
     if (remap_.exchange(false) || (meters_.isOpen() && time - lastFrameTime_ >= kMeterStaleMs))
         meters_.close();
-    if (!meters_.isOpen()) {
+    if (!meters_.isOpen() || !meters_.whole()) {
         if (!meters_.open())
             return false;
         lastFrameTime_ = time;

@@ -128,6 +128,9 @@ public:
     bool open();
     void close();
     bool isOpen() const { return data_ != nullptr; }
+    // Whether the whole block is still there to be read. The engine's file can be truncated
+    // under the mapping (POSIX), and reading past its end would fault: asked before each read.
+    bool whole() const;
     // kMeterBlockSize bytes written concurrently by the engine; null while closed.
     const unsigned char* data() const { return data_; }
 

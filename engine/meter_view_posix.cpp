@@ -1,4 +1,6 @@
 // The meters block on POSIX: the file QUORVEL.Meters in the runtime folder, mapped read-only.
+// The file stays open with the mapping, so its length can be checked before every read: a
+// writer that truncates it would otherwise make the next read fault.
 
 #include "engine/link_os.h"
 #include "engine/runtime_dir.h"
@@ -11,6 +13,7 @@
 namespace qv::link::os {
 
 struct MeterView::Impl {
+    int fd = -1;
     void* mapping = nullptr;
 };
 
@@ -34,18 +37,29 @@ bool MeterView::open() {
     // Only the first kMeterBlockSize bytes are mapped; a shorter file would fault on access.
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= off_t(kMeterBlockSize))
         mapping = ::mmap(nullptr, kMeterBlockSize, PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (mapping == MAP_FAILED)
+    if (mapping == MAP_FAILED) {
+        ::close(fd);
         return false;
+    }
+    d_->fd = fd;
     d_->mapping = mapping;
     data_ = static_cast<const unsigned char*>(mapping);
     return true;
+}
+
+bool MeterView::whole() const {
+    struct stat st {};
+    return data_ && ::fstat(d_->fd, &st) == 0 && st.st_size >= off_t(kMeterBlockSize);
 }
 
 void MeterView::close() {
     if (d_->mapping) {
         ::munmap(d_->mapping, kMeterBlockSize);
         d_->mapping = nullptr;
+    }
+    if (d_->fd >= 0) {
+        ::close(d_->fd);
+        d_->fd = -1;
     }
     data_ = nullptr;
 }

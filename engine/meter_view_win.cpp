@@ -39,6 +39,11 @@ bool MeterView::open() {
     return true;
 }
 
+// A section keeps its size while a view of it is open.
+bool MeterView::whole() const {
+    return data_ != nullptr;
+}
+
 void MeterView::close() {
     if (d_->view)
         UnmapViewOfFile(d_->view);

@@ -63,6 +63,7 @@ Item {
             }
 
             Text {
+                textFormat: Text.PlainText
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: "Добавить"
                 font.family: Theme.sans
@@ -71,6 +72,7 @@ Item {
             }
 
             Text {
+                textFormat: Text.PlainText
                 anchors.horizontalCenter: parent.horizontalCenter
                 visible: root.hiddenCount > 0
                 text: "скрыто: " + root.hiddenCount

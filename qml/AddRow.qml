@@ -56,6 +56,7 @@ Rectangle {
         width: root.textWidth
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             height: 20
             text: root.title
@@ -68,6 +69,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             height: 16
             text: root.sub
@@ -123,6 +125,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
             text: Theme.db(volumeSlider.pressed ? volumeSlider.value : root.volume)
@@ -151,6 +154,7 @@ Rectangle {
         border.color: Theme.confirmBorder
 
         Text {
+            textFormat: Text.PlainText
             x: 10
             anchors.verticalCenter: parent.verticalCenter
             width: Math.max(0, parent.width - 20 - confirmButtons.width - 8)

@@ -70,6 +70,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             anchors.verticalCenter: parent.verticalCenter
             visible: root.text !== ""
             text: root.text

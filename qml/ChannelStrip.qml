@@ -131,6 +131,7 @@ Rectangle {
                 }
 
                 Text {
+                    textFormat: Text.PlainText
                     id: nameText
 
                     objectName: "nameText"
@@ -146,6 +147,7 @@ Rectangle {
             }
 
             Text {
+                textFormat: Text.PlainText
                 objectName: "subtitleText"
                 width: parent.width
                 text: root.subtitle
@@ -162,6 +164,7 @@ Rectangle {
             visible: root.isMic
 
             Text {
+                textFormat: Text.PlainText
                 visible: !root.compact
                 text: "Куда идёт голос"
                 font.family: Theme.sans

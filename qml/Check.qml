@@ -62,6 +62,7 @@ Item {
     }
 
     Text {
+        textFormat: Text.PlainText
         id: label
 
         anchors.left: box.right

@@ -90,6 +90,7 @@ Rectangle {
             height: root.nameLength
 
             Text {
+                textFormat: Text.PlainText
                 id: nameText
 
                 objectName: "nameText"
@@ -159,6 +160,7 @@ Rectangle {
         spacing: 10
 
         Text {
+            textFormat: Text.PlainText
             objectName: "gainText"
             width: parent.width
             height: 16

@@ -70,6 +70,7 @@ ComboBox {
     }
 
     contentItem: Text {
+        textFormat: Text.PlainText
         text: root.displayText
         font: root.font
         color: root.currentItemIndex >= 0 ? Theme.text : Theme.text2
@@ -99,6 +100,7 @@ ComboBox {
         hoverEnabled: true
 
         contentItem: Text {
+            textFormat: Text.PlainText
             text: entry.modelData && entry.modelData.name !== undefined ? String(entry.modelData.name) : ""
             font: root.font
             color: entry.index === root.currentItemIndex ? Theme.amber : Theme.text

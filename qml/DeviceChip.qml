@@ -63,6 +63,7 @@ Rectangle {
     }
 
     Text {
+        textFormat: Text.PlainText
         id: caption
 
         anchors.fill: parent

@@ -105,6 +105,7 @@ Rectangle {
             spacing: 2
 
             Text {
+                textFormat: Text.PlainText
                 objectName: "nameText"
                 width: parent.width
                 text: root.name
@@ -116,6 +117,7 @@ Rectangle {
             }
 
             Text {
+                textFormat: Text.PlainText
                 id: stateLabel
 
                 objectName: "stateText"
@@ -144,6 +146,7 @@ Rectangle {
             spacing: 6
 
             Text {
+                textFormat: Text.PlainText
                 visible: !root.compact
                 text: "Что играет"
                 font.family: Theme.sans
@@ -179,6 +182,7 @@ Rectangle {
             Accessible.onPressAction: root.eqRequested()
 
             Text {
+                textFormat: Text.PlainText
                 x: 8
                 y: 5
                 width: eqBox.width - 16

@@ -60,6 +60,7 @@ Column {
 
                         required property int modelData
 
+                        textFormat: Text.PlainText
                         width: 26
                         y: fader.grooveTop + (12 - mark.modelData) / 72 * fader.grooveHeight - mark.height / 2
                         text: root.scaleLabel(mark.modelData)
@@ -74,6 +75,7 @@ Column {
     }
 
     Text {
+        textFormat: Text.PlainText
         objectName: "gainText"
         width: root.width
         text: Theme.db(fader.pressed ? fader.value : root.gainDb) + " дБ"

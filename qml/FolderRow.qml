@@ -26,6 +26,7 @@ Column {
     spacing: 6
 
     Text {
+        textFormat: Text.PlainText
         visible: root.label !== ""
         text: root.label
         font.family: Theme.sans
@@ -47,6 +48,7 @@ Column {
             border.color: Theme.border
 
             Text {
+                textFormat: Text.PlainText
                 x: 12
                 width: parent.width - 24
                 height: parent.height

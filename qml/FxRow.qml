@@ -23,6 +23,7 @@ Item {
     implicitHeight: 24
 
     Text {
+        textFormat: Text.PlainText
         width: 40
         height: root.height
         text: root.label
@@ -52,6 +53,7 @@ Item {
     }
 
     Text {
+        textFormat: Text.PlainText
         x: root.width - 36
         width: 36
         height: root.height

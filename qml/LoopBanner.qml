@@ -15,9 +15,38 @@ Rectangle {
                                        ? String(root.backend.engine.windowsOutputLoop) : ""
     readonly property bool shown: root.loopName !== ""
     // Where Windows may play: anything but the cable itself and our own endpoints.
-    readonly property var choices: root.backend ? root.choicesFrom(root.backend.renderEndpoints) : []
-    // The pick is the user's, not the model's: it stays here until it is applied.
+    readonly property var offered: root.backend ? root.choicesFrom(root.backend.renderEndpoints) : []
+    // What the drop-down shows. Every engine state message brings a new endpoint list; only a
+    // list that really differs replaces this one, so an open drop-down does not reset under the
+    // mouse.
+    property var choices: []
+    // The pick is the user's, not the model's: it stays here until it is applied, and is dropped
+    // when its device leaves the list.
     property string picked: ""
+
+    function sameChoices(a, b) {
+        if (a.length !== b.length)
+            return false
+        for (let i = 0; i < a.length; ++i) {
+            if (a[i].id !== b[i].id || a[i].name !== b[i].name)
+                return false
+        }
+        return true
+    }
+
+    function offers(id) {
+        return id !== "" && root.choices.some(c => c.id === id)
+    }
+
+    onOfferedChanged: {
+        if (!root.sameChoices(root.choices, root.offered))
+            root.choices = root.offered
+    }
+    onChoicesChanged: {
+        if (!root.offers(root.picked))
+            root.picked = ""
+    }
+    Component.onCompleted: root.choices = root.offered
 
     function choicesFrom(endpoints) {
         const out = []
@@ -102,7 +131,7 @@ Rectangle {
                 checked: true
                 enabled: root.picked !== ""
                 onClicked: {
-                    if (root.backend)
+                    if (root.backend && root.offers(root.picked))
                         root.backend.setWindowsDefault(root.picked)
                 }
             }

@@ -27,6 +27,7 @@ Rectangle {
         spacing: 12
 
         Text {
+            textFormat: Text.PlainText
             objectName: "statusText"
             width: parent.width
             text: root.status !== "" ? root.status : "Подключение к движку QUORVEL…"
@@ -38,6 +39,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: "Звук обрабатывает отдельная программа — движок. Интерфейс подключится к нему сам."
             font.family: Theme.sans

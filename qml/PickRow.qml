@@ -40,6 +40,7 @@ Rectangle {
         width: Math.max(0, root.width - 58 - choose.width - 24)
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             height: 20
             text: root.title
@@ -52,6 +53,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             height: 16
             text: root.sub

@@ -33,6 +33,7 @@ Rectangle {
         spacing: 10
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: root.title
             font.family: Theme.sans
@@ -44,6 +45,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: root.detail
             font.family: Theme.sans

@@ -39,6 +39,7 @@ Rectangle {
     Accessible.onPressAction: root.clicked()
 
     Text {
+        textFormat: Text.PlainText
         id: label
 
         x: 8

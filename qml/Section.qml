@@ -12,6 +12,7 @@ Column {
     spacing: 8
 
     Text {
+        textFormat: Text.PlainText
         visible: root.title !== ""
         text: root.title
         font.family: Theme.sans

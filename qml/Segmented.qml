@@ -64,6 +64,7 @@ Rectangle {
                 Accessible.onPressAction: segment.choose()
 
                 Text {
+                    textFormat: Text.PlainText
                     id: caption
 
                     anchors.centerIn: parent

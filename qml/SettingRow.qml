@@ -23,6 +23,7 @@ Item {
         spacing: 2
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: root.label
             font.family: Theme.sans
@@ -32,6 +33,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             visible: root.hint !== ""
             width: parent.width
             text: root.hint

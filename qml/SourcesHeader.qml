@@ -50,6 +50,7 @@ SplitRow {
         spacing: 12
 
         Text {
+            textFormat: Text.PlainText
             anchors.verticalCenter: parent.verticalCenter
             text: "ИСТОЧНИКИ"
             font.family: Theme.sans
@@ -60,6 +61,7 @@ SplitRow {
         }
 
         Text {
+            textFormat: Text.PlainText
             objectName: "countsText"
             anchors.verticalCenter: parent.verticalCenter
             visible: root.ready

@@ -86,6 +86,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             anchors.verticalCenter: parent.verticalCenter
             text: root.text
             font: metrics.font

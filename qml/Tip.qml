@@ -11,6 +11,7 @@ ToolTip {
     padding: 8
 
     contentItem: Text {
+        textFormat: Text.PlainText
         text: root.text
         font.family: Theme.sans
         font.pixelSize: 12

@@ -34,6 +34,7 @@ Rectangle {
     Accessible.name: root.shownText
 
     Text {
+        textFormat: Text.PlainText
         id: label
 
         anchors.centerIn: parent

@@ -3,6 +3,7 @@ import "."
 
 // Interface text: 13 px, sans or mono, DemiBold for bold.
 Text {
+    textFormat: Text.PlainText
     id: root
 
     property bool mono: false

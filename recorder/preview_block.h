@@ -56,7 +56,10 @@ public:
     // What the capture tool is given as "--preview" (UTF-8); empty when not created.
     const std::string& name() const { return name_; }
     unsigned char* data() const { return data_; }
-    std::size_t size() const { return valid() ? kPreviewBlockSize : 0; }
+    // The bytes that may be read now: 0 when not created. On POSIX the tool can truncate the
+    // file, and touching the mapping beyond its end would fault, so this is the file's present
+    // length (at most kPreviewBlockSize), asked before every read; a short block reads as torn.
+    std::size_t size() const;
     // Why the last create() failed (for logs); empty after a success.
     const std::string& error() const { return error_; }
 

@@ -12,6 +12,7 @@
 
 #include "engine/runtime_dir.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -92,6 +93,13 @@ bool PreviewBlock::create(unsigned long pid) {
     name_ = path;
     initPreviewHeader(data_);
     return true;
+}
+
+std::size_t PreviewBlock::size() const {
+    struct stat st {};
+    if (!data_ || ::fstat(d_->fd, &st) != 0 || st.st_size <= 0)
+        return 0;
+    return std::min(std::size_t(st.st_size), kPreviewBlockSize);
 }
 
 void PreviewBlock::release() {

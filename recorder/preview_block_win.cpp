@@ -52,6 +52,11 @@ bool PreviewBlock::create(unsigned long pid) {
     return true;
 }
 
+// A page-file section keeps its size for as long as any view of it is open.
+std::size_t PreviewBlock::size() const {
+    return valid() ? kPreviewBlockSize : 0;
+}
+
 void PreviewBlock::release() {
     if (data_)
         UnmapViewOfFile(data_);

@@ -37,9 +37,12 @@ QVariantMap entry(std::initializer_list<std::pair<QString, QVariant>> members) {
 } // namespace
 
 Recorder::Recorder(Backend* backend, QObject* parent)
+    : Recorder(backend, QCoreApplication::applicationDirPath(), parent) {}
+
+Recorder::Recorder(Backend* backend, const QString& toolFolder, QObject* parent)
     : QObject(parent), m_backend(backend), m_block(std::make_unique<rec::PreviewBlock>()),
       m_desktop(systemRecorderDesktop()) {
-    m_tool = toolPath();
+    m_tool = toolFolder + QLatin1Char('/') + QStringLiteral(QV_CAPTURE_TOOL);
     m_available = QFileInfo::exists(m_tool);
 
     auto clock = std::make_shared<QElapsedTimer>();
@@ -89,15 +92,6 @@ void Recorder::stopProcessesForExit() {
         process->kill();
         process->waitForFinished(1000);
     }
-}
-
-QString Recorder::toolFolder() {
-    const QString override = qEnvironmentVariable("QUORVEL_CAPTURE_DIR");
-    return override.isEmpty() ? QCoreApplication::applicationDirPath() : override;
-}
-
-QString Recorder::toolPath() {
-    return toolFolder() + QLatin1Char('/') + QStringLiteral(QV_CAPTURE_TOOL);
 }
 
 void Recorder::setTimings(const Timings& timings) {

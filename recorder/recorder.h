@@ -2,9 +2,10 @@
 // Recorder: sound and screen recording through the capture tool (the context property `qvRec`).
 //
 // It captures nothing itself. It starts "quorvel-capture" (".exe" on Windows) from the program's
-// folder - or from $QUORVEL_CAPTURE_DIR when that is set and not empty, which is how tests put a
-// scripted stand-in there - hands it a command line, writes plain-text commands to its standard
-// input and reads one JSON event per line from its standard output. It lists what can be
+// folder, hands it a command line, writes plain-text commands to its standard input and reads one
+// JSON event per line from its standard output. What the tool sends is bounded: lines of at most
+// 64 KiB, the list of at most 1 MiB within a time limit, and only the last 64 KiB of its error
+// output is kept. It lists what can be
 // recorded, names the output files, keeps the two recording folders (settings of the mixer
 // document, changed through the Backend) and runs the live preview of the screen recorder: the
 // tool renders frames into a shared block (preview_block.h) that is polled every 50 ms, and
@@ -67,14 +68,21 @@ public:
         int tickMs = 500;       // `tick` while a recording runs
         int previewPollMs = 50; // preview block poll
         int stopWaitMs = 5000;  // on destruction, how long a tool may take to finish after "stop"
+        int listTimeoutMs = 15000; // a list run that takes longer is ended
     };
 
+    static constexpr qint64 kMaxLineBytes = 64 * 1024;   // one event line
+    static constexpr qint64 kMaxListBytes = 1024 * 1024; // the whole list output
+    static constexpr qint64 kKeptErrorBytes = 64 * 1024; // the tail of the error output kept
+
     explicit Recorder(Backend* backend, QObject* parent = nullptr);
+    // For tests: the tool is looked for in `toolFolder` instead of the program's own folder.
+    // Nothing from outside the program, such as an environment variable, chooses what it runs.
+    Recorder(Backend* backend, const QString& toolFolder, QObject* parent = nullptr);
     ~Recorder() override;
 
-    // The folder the capture tool is looked for in, and its full path.
-    static QString toolFolder();
-    static QString toolPath();
+    // The capture tool's full path.
+    QString toolPath() const { return m_tool; }
 
     bool available() const { return m_available; }
     QVariantList monitors() const { return m_monitors; }
@@ -148,8 +156,12 @@ private:
     // recorder_capture.cpp
     QProcess* startTool(Kind kind, const QStringList& arguments);
     void readEvents(QProcess* process, Kind kind);
+    void readErrors(QProcess* process);
+    void readList(QProcess* process);
+    void lineTooLong(Kind kind);
     void handleEvent(Kind kind, const QByteArray& line);
-    void toolFinished(QProcess* process, Kind kind, bool failed);
+    void toolFinished(QProcess* process, Kind kind, int exitCode, bool crashed);
+    void reportFailedExit(QProcess* process, Kind kind, int exitCode, bool crashed);
     void takeLists(const QByteArray& output);
     static void send(QProcess* process, const QString& line);
     QStringList parentArguments() const;
@@ -176,6 +188,7 @@ private:
     QString m_videoTarget;
     QString m_videoFile, m_audioFile;
     QString m_lastVideo, m_lastAudio;
+    bool m_videoStopped = false, m_audioStopped = false; // the tool reported its file
     qint64 m_videoStart = 0, m_audioStart = 0;
     QTimer m_tickTimer;
 

@@ -7,9 +7,11 @@
 #include "backend/json_variant.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <nlohmann/json.hpp>
 
@@ -29,6 +31,9 @@ QString textOf(const Json& object, const char* key) {
                ? QString::fromStdString(it->get_ref<const std::string&>())
                : QString();
 }
+
+const char* const kSkipping = "qvSkippingLine"; // inside an over-long line, dropped to its end
+const char* const kErrors = "qvErrors";         // the tail of the error output
 
 QString noteText(const QString& note) {
     if (note == QLatin1String("minimized"))
@@ -78,9 +83,15 @@ QProcess* Recorder::startTool(Kind kind, const QStringList& arguments) {
     if (kind != Kind::List)
         connect(process, &QProcess::readyReadStandardOutput, this,
                 [this, process, kind] { readEvents(process, kind); });
+    else
+        connect(process, &QProcess::readyReadStandardOutput, this,
+                [this, process] { readList(process); });
+    // Read as it comes, so a tool that writes to it for hours does not fill the memory.
+    connect(process, &QProcess::readyReadStandardError, this,
+            [this, process] { readErrors(process); });
     connect(process, &QProcess::finished, this,
             [this, process, kind](int code, QProcess::ExitStatus status) {
-                toolFinished(process, kind, status != QProcess::NormalExit || code != 0);
+                toolFinished(process, kind, code, status != QProcess::NormalExit);
             });
     // A tool that cannot be started never sends "finished"; without this the recording would
     // look as if it ran forever.
@@ -90,17 +101,32 @@ QProcess* Recorder::startTool(Kind kind, const QStringList& arguments) {
                     return;
                 if (kind == Kind::Video || kind == Kind::Audio)
                     toast(QStringLiteral("Запись: не удалось запустить quorvel-capture"));
-                toolFinished(process, kind, false);
+                toolFinished(process, kind, 0, false);
             });
     switch (kind) {
-    case Kind::List:
+    case Kind::List: {
         m_list = process;
+        // A list tool that hangs would block every later refresh.
+        auto* limit = new QTimer(process);
+        limit->setSingleShot(true);
+        connect(limit, &QTimer::timeout, this, [this, process] {
+            if (process->state() == QProcess::NotRunning)
+                return;
+            toast(QStringLiteral("Запись: quorvel-capture не выдал список за %1 с — список не "
+                                 "обновлён")
+                      .arg(m_timings.listTimeoutMs / 1000.0));
+            process->kill();
+        });
+        limit->start(m_timings.listTimeoutMs);
         break;
+    }
     case Kind::Video:
         m_video = process;
+        m_videoStopped = false;
         break;
     case Kind::Audio:
         m_audio = process;
+        m_audioStopped = false;
         break;
     case Kind::Preview:
         m_preview = process;
@@ -111,8 +137,60 @@ QProcess* Recorder::startTool(Kind kind, const QStringList& arguments) {
 }
 
 void Recorder::readEvents(QProcess* process, Kind kind) {
-    while (process->canReadLine())
-        handleEvent(kind, process->readLine().trimmed());
+    for (;;) {
+        if (process->property(kSkipping).toBool()) {
+            const QByteArray pending = process->peek(process->bytesAvailable());
+            const qsizetype end = pending.indexOf('\n');
+            process->skip(end < 0 ? pending.size() : end + 1);
+            if (end < 0)
+                return;
+            process->setProperty(kSkipping, false);
+        } else if (process->canReadLine()) {
+            // Room for the line and its newline; a line that does not end within it is too long.
+            const QByteArray line = process->readLine(kMaxLineBytes + 2);
+            if (line.endsWith('\n')) {
+                handleEvent(kind, line.trimmed());
+                continue;
+            }
+            process->setProperty(kSkipping, true);
+            lineTooLong(kind);
+        } else if (process->bytesAvailable() > kMaxLineBytes) {
+            process->setProperty(kSkipping, true);
+            lineTooLong(kind);
+        } else {
+            return;
+        }
+    }
+}
+
+void Recorder::lineTooLong(Kind kind) {
+    // The preview's troubles never become toasts.
+    if (kind == Kind::Video || kind == Kind::Audio)
+        toast(
+            QStringLiteral("Запись: quorvel-capture прислал строку длиннее %1 КиБ — она пропущена")
+                .arg(kMaxLineBytes / 1024));
+    else
+        qWarning("QUORVEL: a capture preview line over %lld bytes was dropped", kMaxLineBytes);
+}
+
+void Recorder::readErrors(QProcess* process) {
+    QByteArray errors = process->property(kErrors).toByteArray() + process->readAllStandardError();
+    if (errors.size() > kKeptErrorBytes)
+        errors = errors.right(kKeptErrorBytes);
+    process->setProperty(kErrors, errors);
+}
+
+void Recorder::readList(QProcess* process) {
+    const bool cut = process->property(kSkipping).toBool();
+    if (!cut && process->bytesAvailable() <= kMaxListBytes)
+        return;
+    process->readAllStandardOutput(); // dropped as it comes until the tool has ended
+    if (cut)
+        return;
+    toast(QStringLiteral("Запись: список от quorvel-capture больше %1 МиБ — список не обновлён")
+              .arg(kMaxListBytes / (1024 * 1024)));
+    process->setProperty(kSkipping, true);
+    process->kill();
 }
 
 void Recorder::handleEvent(Kind kind, const QByteArray& line) {
@@ -136,9 +214,11 @@ void Recorder::handleEvent(Kind kind, const QByteArray& line) {
         const QString file = textOf(message, "file");
         if (kind == Kind::Audio) {
             m_lastAudio = file;
+            m_audioStopped = true;
             emit audioChanged();
         } else if (kind == Kind::Video) {
             m_lastVideo = file;
+            m_videoStopped = true;
             emit videoChanged();
         } else {
             return; // the preview writes no file
@@ -157,7 +237,7 @@ void Recorder::handleEvent(Kind kind, const QByteArray& line) {
     }
 }
 
-void Recorder::toolFinished(QProcess* process, Kind kind, bool failed) {
+void Recorder::toolFinished(QProcess* process, Kind kind, int exitCode, bool crashed) {
     if (process->property("qvFinished").toBool())
         return;
     process->setProperty("qvFinished", true);
@@ -166,7 +246,9 @@ void Recorder::toolFinished(QProcess* process, Kind kind, bool failed) {
     if (kind == Kind::List) {
         if (process == m_list) {
             m_list = nullptr;
-            takeLists(process->readAllStandardOutput());
+            // A list cut off by a limit is not a list.
+            if (!process->property(kSkipping).toBool() && !crashed)
+                takeLists(process->readAllStandardOutput());
         }
         return;
     }
@@ -174,13 +256,10 @@ void Recorder::toolFinished(QProcess* process, Kind kind, bool failed) {
     readEvents(process, kind);
     // A last line without its newline is complete once the tool has ended.
     const QByteArray rest = process->readAllStandardOutput().trimmed();
-    if (!rest.isEmpty())
+    if (!rest.isEmpty() && !process->property(kSkipping).toBool() && rest.size() <= kMaxLineBytes)
         handleEvent(kind, rest);
-    if (failed && kind != Kind::Preview) {
-        const QString errors = QString::fromUtf8(process->readAllStandardError()).trimmed();
-        if (!errors.isEmpty())
-            toast(QStringLiteral("Запись: %1").arg(errors));
-    }
+    if ((crashed || exitCode != 0) && kind != Kind::Preview)
+        reportFailedExit(process, kind, exitCode, crashed);
 
     if (kind == Kind::Video && process == m_video) {
         m_video = nullptr;
@@ -197,6 +276,33 @@ void Recorder::toolFinished(QProcess* process, Kind kind, bool failed) {
     }
     if (!m_video && !m_audio)
         m_tickTimer.stop();
+}
+
+// A recording that ended badly is never left unexplained: the tool's own words when it left
+// any, else its exit status; and a file it wrote before it ended is offered as the result.
+void Recorder::reportFailedExit(QProcess* process, Kind kind, int exitCode, bool crashed) {
+    readErrors(process);
+    const QString errors = QString::fromUtf8(process->property(kErrors).toByteArray()).trimmed();
+    const bool video = kind == Kind::Video;
+    QString saved;
+    if (!(video ? m_videoStopped : m_audioStopped)) {
+        const QFileInfo file(video ? m_videoFile : m_audioFile);
+        if (process == (video ? m_video : m_audio) && file.isFile() && file.size() > 0) {
+            saved = file.fileName();
+            (video ? m_lastVideo : m_lastAudio) = QDir::toNativeSeparators(file.filePath());
+        }
+    }
+    QString text;
+    if (!errors.isEmpty())
+        text = QStringLiteral("Запись: %1").arg(errors);
+    else if (crashed)
+        text = QStringLiteral("Запись остановлена: quorvel-capture аварийно завершился");
+    else
+        text = QStringLiteral("Запись остановлена: quorvel-capture завершился с кодом %1")
+                   .arg(exitCode);
+    if (!saved.isEmpty())
+        text += QStringLiteral(". Сохранено: %1").arg(saved);
+    toast(text);
 }
 
 void Recorder::takeLists(const QByteArray& output) {

@@ -112,9 +112,11 @@ public:
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("XDG_DATA_HOME", home + "/data");
         env.insert("QT_LOGGING_RULES", "quorvel.screenshots.info=true");
-        // The VB-CABLE progress step starts a download: point it at a closed local port so a
-        // test run never fetches the driver from the internet.
-        env.insert("QUORVEL_CABLE_BASE_URL", "http://127.0.0.1:9/");
+        // The VB-CABLE progress step starts a download: a proxy on a closed local port (Qt takes
+        // it from the environment) keeps a test run from fetching the driver from the internet.
+        env.insert("https_proxy", "http://127.0.0.1:9");
+        env.remove("no_proxy");
+        env.remove("NO_PROXY");
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardError, &process, [this] {
             log += process.readAllStandardError();

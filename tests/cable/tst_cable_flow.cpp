@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <algorithm>
+
 using qv::test::CableRig;
 using Json = nlohmann::json;
 
@@ -17,9 +19,9 @@ const QString kDone = QStringLiteral(
     "(VB-Audio Virtual Cable)». Приложения с микрофоном «По умолчанию» подхватят его при "
     "следующем включении микрофона (перезайдите в голосовой канал).");
 
-// Starts from a left-over installer and lets the scripted launch succeed without a handle.
+// Starts from the bundled installer and lets the scripted launch succeed without a handle.
 void reachWait(CableRig& rig) {
-    rig.leaveInstaller();
+    rig.bundle();
     rig.create();
     rig.setup->install();
     QCOMPARE(rig.state(), QStringLiteral("wait"));
@@ -33,6 +35,7 @@ class CableFlowTest : public QObject {
 private slots:
     void signatureVerdicts_data();
     void signatureVerdicts();
+    void installerIsHeldFromCheckToStart();
     void launchOutcomes_data();
     void launchOutcomes();
     void installerEndingAfterCancelChangesNothing();
@@ -49,11 +52,11 @@ void CableFlowTest::signatureVerdicts_data() {
     QTest::addColumn<quint32>("verdict");
     QTest::addColumn<bool>("launched");
 
-    QTest::newRow("valid, left over") << false << 0u << true;
+    QTest::newRow("valid, downloaded") << false << 0u << true;
     QTest::newRow("valid, bundled") << true << 0u << true;
     QTest::newRow("unsigned, bundled") << true << 0x800B0100u << true;
-    QTest::newRow("unsigned, left over") << false << 0x800B0100u << false;
-    QTest::newRow("bad, left over") << false << 0x80096010u << false;
+    QTest::newRow("unsigned, downloaded") << false << 0x800B0100u << false;
+    QTest::newRow("bad, downloaded") << false << 0x80096010u << false;
     QTest::newRow("untrusted, bundled") << true << 0x800B0109u << false;
 }
 
@@ -63,16 +66,26 @@ void CableFlowTest::signatureVerdicts() {
     QFETCH(bool, launched);
 
     CableRig rig;
+    // Left by an earlier run, and perhaps swapped since: never run.
     const QString leftOver = rig.leaveInstaller();
     if (bundled)
         rig.bundle();
     rig.verdict = verdict;
-    rig.create();
+    qv::test::LoopbackServer server;
+    qv::test::LoopbackServer::Response pack;
+    pack.body = qv::test::storedZip({{"VBCABLE Pack/VBCABLE_Setup_x64.exe", "downloaded"},
+                                     {"readme.txt", QByteArray(2000, 'r')}});
+    server.route(QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip"), pack);
+    rig.create([&](qv::ui::CableEnvironment& env) { env.downloadServer = server.base(); });
     rig.setup->install();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.state() != "download" && rig.state() != "unpack", 10000);
 
-    const QString installer = bundled ? rig.setup->localInstaller() : leftOver;
-    QCOMPARE(rig.verified, QStringList{installer}); // the bundled one is preferred
-    QCOMPARE(rig.history.value(0).value(0), QStringLiteral("check"));
+    QCOMPARE(rig.verified.size(), 1); // the bundled one is preferred to a download
+    const QString installer = rig.verified[0];
+    QCOMPARE(installer == rig.setup->localInstaller(), bundled);
+    QVERIFY(installer != leftOver);
+    QVERIFY(std::any_of(rig.history.cbegin(), rig.history.cend(),
+                        [](const QStringList& step) { return step.value(0) == "check"; }));
     QCOMPARE(rig.launches.size(), size_t(launched ? 1 : 0));
     if (launched) {
         QCOMPARE(rig.state(), QStringLiteral("wait"));
@@ -87,6 +100,41 @@ void CableFlowTest::signatureVerdicts() {
     // Only what came from the work folder goes, and with it the whole folder.
     QCOMPARE(QDir(rig.workFolder).exists(), bundled);
     QCOMPARE(QFile::exists(rig.setup->localInstaller()), bundled);
+}
+
+// The installer is held open from before its check until its start has returned; one that
+// cannot be held is neither checked nor started.
+void CableFlowTest::installerIsHeldFromCheckToStart() {
+    for (const bool holdable : {true, false}) {
+        QStringList log;
+        CableRig rig;
+        rig.bundle();
+        rig.create([&](qv::ui::CableEnvironment& env) {
+            env.system.holdInstaller = [&](const QString&) -> std::shared_ptr<void> {
+                log << "hold";
+                if (!holdable)
+                    return nullptr;
+                return std::shared_ptr<void>(new int, [&](void* held) {
+                    delete static_cast<int*>(held);
+                    log << "release";
+                });
+            };
+            env.system.verifySignature = [&](const QString&) {
+                log << "verify";
+                return 0u;
+            };
+            const auto launch = env.system.launchElevated;
+            env.system.launchElevated = [&, launch](const QString& file, const QString& parameters,
+                                                    const QString& folder) {
+                log << "launch";
+                return launch(file, parameters, folder);
+            };
+        });
+        rig.setup->install();
+        QCOMPARE(log, holdable ? QStringList({"hold", "verify", "launch", "release"})
+                               : QStringList({"hold"}));
+        QCOMPARE(rig.state(), holdable ? QStringLiteral("wait") : QStringLiteral("error"));
+    }
 }
 
 void CableFlowTest::launchOutcomes_data() {

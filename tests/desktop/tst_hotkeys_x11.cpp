@@ -20,6 +20,7 @@ private slots:
     void capturesRealInput();
     void leftAndRightButtonsNeverCapture();
     void namesComeFromTheKeyboardLayout();
+    void heldStateComesFromTheServer();
 
 private:
     // Runs xdotool with the arguments; input it injects is queued at the server when it returns.
@@ -36,6 +37,27 @@ void HotkeysX11Test::initTestCase() {
     QVERIFY2(!xdotool_.isEmpty(), "xdotool is needed to inject input");
     service_ = new HotkeyService(this);
     QVERIFY(service_->available());
+}
+
+// What the service checks a lost key-up against: the server's own key and button state.
+void HotkeysX11Test::heldStateComesFromTheServer() {
+    struct Ignore final : qv::ui::HotkeyInput {
+        void keyEvent(const qv::ui::HotkeyKey&) override {}
+        void mouseEvent(int, bool) override {}
+        void inputMayHaveBeenLost() override {}
+    } input;
+    const auto source = qv::ui::createHotkeySource();
+    QVERIFY(source->start(input));
+    using qv::ui::HeldState;
+    xdotool({"keydown", "Shift_R", "F9", "mousedown", "8"});
+    QCOMPARE(source->keyState(120), HeldState::Down);
+    QCOMPARE(source->keyState(16), HeldState::Down); // either Shift
+    QCOMPARE(source->buttonState(4), HeldState::Down);
+    QCOMPARE(source->keyState(65), HeldState::Up);
+    xdotool({"keyup", "F9", "Shift_R", "mouseup", "8"});
+    QCOMPARE(source->keyState(120), HeldState::Up);
+    QCOMPARE(source->keyState(16), HeldState::Up);
+    QCOMPARE(source->buttonState(4), HeldState::Up);
 }
 
 void HotkeysX11Test::xdotool(const QStringList& arguments) {

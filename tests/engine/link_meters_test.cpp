@@ -3,6 +3,7 @@
 #include "tests/engine/link_core_fixture.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace qv::linktest;
 using qv::MeterBlock;
@@ -73,6 +74,23 @@ TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
     ASSERT_TRUE(read());
     EXPECT_EQ(out.frame, frame);
     EXPECT_EQ(out.count, 128u);
+}
+
+// A tool that truncates the file under the mapping must not fault the interface: the block is
+// then torn, and a whole block written later is read again.
+TEST_F(MetersTest, TruncatedBlockIsTornNotAFault) {
+    {
+        MeterWriter writer(metersPath);
+        writer.publish(1);
+        ASSERT_TRUE(read());
+    }
+    ASSERT_EQ(::truncate(metersPath.c_str(), 64), 0);
+    EXPECT_FALSE(read());
+    std::remove(metersPath.c_str());
+    MeterWriter whole(metersPath);
+    whole.publish(2);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 2u);
 }
 
 // The engine may replace its block (a restart); the old mapping then never changes again. After

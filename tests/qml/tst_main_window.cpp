@@ -10,6 +10,9 @@
 
 #include <QGuiApplication>
 #include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -183,6 +186,38 @@ private slots:
         QVERIFY(!settings->property("visible").toBool());
         QVERIFY(!scenes->property("visible").toBool());
         QVERIFY(!app.item(QStringLiteral("dimLayer"))->isVisible());
+    }
+
+    // Names come from devices, programs and the user: a Bluetooth device choosing the name
+    // <img src="http://…"> must not make the window lay out markup or fetch that address. Every
+    // text of the window is plain; only the Windows banner styles its own words around escaped
+    // names.
+    void textsArePlain() {
+        App app({true, true, false});
+        QVERIFY(app.start());
+        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        app.step(QStringLiteral("settings-cable"));
+        app.step(QStringLiteral("loop"));
+        QTRY_VERIFY(app.item(QStringLiteral("loopBanner"))->isVisible());
+
+        QList<QQuickItem*> pending = app.window->findChildren<QQuickItem*>();
+        pending.append(app.window->contentItem());
+        QSet<QQuickItem*> seen;
+        QStringList styled;
+        while (!pending.isEmpty()) {
+            QQuickItem* item = pending.takeLast();
+            if (!item || seen.contains(item))
+                continue;
+            seen.insert(item);
+            pending.append(item->childItems());
+            if (!item->inherits("QQuickText") ||
+                item->objectName() == QLatin1String("windowsBannerText"))
+                continue;
+            if (item->property("textFormat").toInt() != 0) // Text.PlainText
+                styled << item->property("text").toString();
+        }
+        QVERIFY(seen.size() > 1);
+        QVERIFY2(styled.isEmpty(), qPrintable(styled.join(QStringLiteral(" | "))));
     }
 
     // Prepared screenshot states change the mixer through the Backend as a user would.

@@ -1,5 +1,5 @@
 // A scripted stand-in for the capture tool, for the recorder tests. The tests link it into a
-// scratch folder as "quorvel-capture" and point QUORVEL_CAPTURE_DIR there.
+// scratch folder as "quorvel-capture" and hand that folder to the Recorder.
 //
 // In that folder it appends JSON lines to calls.jsonl: {"pid", "args"} when it starts, {"pid",
 // "stdin"} for each line read, {"pid", "exit"} before it ends. It creates the file given as
@@ -10,7 +10,10 @@
 //   wait <line>          reads standard input until that line arrives or the input closes
 //   frame <w> <h> <hex>  publishes a w x h frame of one colour into the "--preview" block
 //   sleep <ms>
+//   spew out|err <n>     n bytes "x" without a newline on standard output or error
+//   record <n>           n bytes appended to the "--out" file
 //   exit <code>
+//   crash                ends by SIGABRT
 
 #include "tests/recorder/preview_writer.h"
 
@@ -117,6 +120,14 @@ int main(int argc, char** argv) {
                 publish(options["--preview"], width, height, pixel);
         } else if (command == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(rest.c_str())));
+        } else if (command == "spew") {
+            const std::string bytes(std::size_t(std::atol(rest.c_str() + 4)), 'x');
+            (rest.rfind("err", 0) == 0 ? std::cerr : std::cout) << bytes << std::flush;
+        } else if (command == "record") {
+            std::ofstream(options["--out"], std::ios::app)
+                << std::string(std::size_t(std::atol(rest.c_str())), 'r');
+        } else if (command == "crash") {
+            std::abort();
         } else if (command == "exit") {
             finish(std::atoi(rest.c_str()));
         }

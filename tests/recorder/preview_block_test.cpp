@@ -266,6 +266,27 @@ TEST_F(PreviewBlockFile, ReplacesAFileLeftByACrashedRun) {
     EXPECT_EQ(std::filesystem::file_size(path(11)), kPreviewBlockSize);
 }
 
+// The tool can truncate the file under the mapping; reading past its end would fault. A short
+// file is read as torn, down to the header, and a whole one again once it has regrown.
+TEST_F(PreviewBlockFile, AShortenedFileIsReadAsTornNotAFault) {
+    PreviewBlock block;
+    ASSERT_TRUE(block.create(13)) << block.error();
+    publishPreviewFrame(block.data(), 640, 360, 0x11);
+    Sink sink;
+    std::uint32_t sequence = 0;
+    for (const off_t length : {off_t(kPreviewHeaderSize + 1000), off_t(8), off_t(0)}) {
+        SCOPED_TRACE(length);
+        ASSERT_EQ(::truncate(path(13).c_str(), length), 0);
+        EXPECT_NE(readPreviewFrame(block.data(), block.size(), 0, sink.target(), &sequence),
+                  FrameRead::Taken);
+    }
+    ASSERT_EQ(::truncate(path(13).c_str(), off_t(kPreviewBlockSize)), 0);
+    initPreviewHeader(block.data());
+    publishPreviewFrame(block.data(), 640, 360, 0x22);
+    EXPECT_EQ(readPreviewFrame(block.data(), block.size(), 0, sink.target(), &sequence),
+              FrameRead::Taken);
+}
+
 TEST_F(PreviewBlockFile, RefusesAnUnsafeRuntimeFolder) {
     ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
     PreviewBlock block;

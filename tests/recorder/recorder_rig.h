@@ -1,6 +1,6 @@
 #pragma once
 // Shared set-up of the Recorder tests: a scratch folder holding the scripted capture tool (or
-// nothing, for the demo case) pointed to by QUORVEL_CAPTURE_DIR, a private runtime folder for the
+// nothing, for the demo case) handed to the Recorder, a private runtime folder for the
 // preview block, recording folders, a Backend on a scripted transport, recorded desktop calls,
 // fixed clocks, and the tool's call log.
 
@@ -52,7 +52,6 @@ public:
             file.open(QIODevice::WriteOnly);
             file.write("not a program");
         }
-        qputenv("QUORVEL_CAPTURE_DIR", toolDir.path().toLocal8Bit());
         qputenv("QUORVEL_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
         backend = std::make_unique<qv::ui::Backend>(&transport);
         backend->setSettings({{"videoFolder", videoDir}, {"audioFolder", audioDir}});
@@ -61,7 +60,6 @@ public:
     ~RecorderRig() {
         recorder.reset();
         backend.reset();
-        qunsetenv("QUORVEL_CAPTURE_DIR");
         qunsetenv("QUORVEL_RUNTIME_DIR");
     }
 
@@ -74,7 +72,7 @@ public:
     }
 
     qv::ui::Recorder& make(qv::ui::Recorder::Timings timings = fastTimings()) {
-        recorder = std::make_unique<qv::ui::Recorder>(backend.get());
+        recorder = std::make_unique<qv::ui::Recorder>(backend.get(), toolDir.path());
         recorder->setTimings(timings);
         recorder->setClocks([this] { return nowMs; }, [this] { return stamp; });
         qv::ui::RecorderDesktop desktop;

@@ -13,6 +13,7 @@ class TestRecorderBasics : public QObject {
 
 private slots:
     void demoListsWithoutTheTool();
+    void toolOnlyFromTheProgramFolder();
     void recordingsRefusedWithoutTheTool();
     void folderDefaultsAndSettings();
     void chooseResetOpenShow();
@@ -50,6 +51,17 @@ void TestRecorderBasics::demoListsWithoutTheTool() {
     rec.refresh();
     QVERIFY(!rec.listing());
     QCOMPARE(lists.count(), 0);
+}
+
+// The program runs only the tool beside itself: no variable of the environment it was started in
+// can make it run another executable.
+void TestRecorderBasics::toolOnlyFromTheProgramFolder() {
+    RecorderRig rig;
+    qputenv("QUORVEL_CAPTURE_DIR", rig.toolDir.path().toLocal8Bit());
+    const qv::ui::Recorder shipped(rig.backend.get());
+    qunsetenv("QUORVEL_CAPTURE_DIR");
+    QVERIFY(!shipped.toolPath().startsWith(rig.toolDir.path()));
+    QVERIFY(!shipped.available());
 }
 
 void TestRecorderBasics::recordingsRefusedWithoutTheTool() {

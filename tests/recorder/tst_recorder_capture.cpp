@@ -4,6 +4,7 @@
 #include "tests/recorder/recorder_rig.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 #include <cerrno>
@@ -31,8 +32,9 @@ private slots:
     void inputCommandsReachTheRecording();
     void eventsOfRecordings();
     void eventsOfThePreviewProcess();
-    void standardErrorOnlyOnFailure_data();
-    void standardErrorOnlyOnFailure();
+    void failedExitIsExplained_data();
+    void failedExitIsExplained();
+    void toolOutputIsBounded();
     void toolThatCannotStart();
     void namesTakenInTheSameSecond();
     void listsFromTheTool();
@@ -182,23 +184,35 @@ void TestRecorderCapture::eventsOfThePreviewProcess() {
              QStringList({"target go", "target closed", "target t2", "target x", "target y"}));
 }
 
-void TestRecorderCapture::standardErrorOnlyOnFailure_data() {
+// A recording that ends badly says so: with the tool's error output when it left some, else
+// with the exit status, and with the file it managed to write. Success and the preview stay quiet.
+void TestRecorderCapture::failedExitIsExplained_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QStringList>("script");
-    QTest::addColumn<QString>("toast");
-    QTest::newRow("failed with text")
-        << "audio" << QStringList{"stderr нет устройства", "exit 1"} << "Запись: нет устройства";
-    QTest::newRow("failed silently") << "audio" << QStringList{"exit 1"} << "";
-    QTest::newRow("success with text") << "audio" << QStringList{"stderr шум", "exit 0"} << "";
-    QTest::newRow("video trimmed")
-        << "video" << QStringList{"stderr   сбой кодека  ", "exit 2"} << "Запись: сбой кодека";
-    QTest::newRow("preview") << "preview" << QStringList{"stderr не видно", "exit 1"} << "";
+    QTest::addColumn<QStringList>("mentions"); // in the toast; none: no toast
+    QTest::addColumn<bool>("saved");           // the written file became the last recording
+    const QString name = "QUORVEL 2024-03-05 07-08-09";
+    QTest::newRow("failed with text") << "audio" << QStringList{"stderr нет устройства", "exit 1"}
+                                      << QStringList{"Запись: нет устройства"} << false;
+    QTest::newRow("failed silently")
+        << "audio" << QStringList{"exit 7"} << QStringList{"7"} << false;
+    QTest::newRow("crashed after writing") << "video" << QStringList{"record 100", "crash"}
+                                           << QStringList{"quorvel-capture", name + ".mp4"} << true;
+    QTest::newRow("failed after writing")
+        << "audio" << QStringList{"record 10", "exit 3"} << QStringList{"3", name + ".wav"} << true;
+    QTest::newRow("success with text")
+        << "audio" << QStringList{"stderr шум", "exit 0"} << QStringList{} << false;
+    QTest::newRow("video trimmed") << "video" << QStringList{"stderr   сбой кодека  ", "exit 2"}
+                                   << QStringList{"Запись: сбой кодека"} << false;
+    QTest::newRow("preview") << "preview" << QStringList{"stderr не видно", "exit 1"}
+                             << QStringList{} << false;
 }
 
-void TestRecorderCapture::standardErrorOnlyOnFailure() {
+void TestRecorderCapture::failedExitIsExplained() {
     QFETCH(QString, mode);
     QFETCH(QStringList, script);
-    QFETCH(QString, toast);
+    QFETCH(QStringList, mentions);
+    QFETCH(bool, saved);
     RecorderRig rig;
     rig.script(mode, script);
     auto& rec = rig.make();
@@ -210,8 +224,48 @@ void TestRecorderCapture::standardErrorOnlyOnFailure() {
         rec.startPreview("m0", 640, 360);
     QTRY_VERIFY(!rec.audioRecording() && !rec.videoRecording() && !rec.previewProcessRunning());
     QTRY_COMPARE(rig.runsOf(mode).size(), size_t(1));
-    QVERIFY(rig.runsOf(mode)[0].exited);
-    QCOMPARE(rig.toast(), toast);
+    QCOMPARE(rig.toast().isEmpty(), mentions.isEmpty());
+    for (const QString& part : mentions)
+        QVERIFY2(rig.toast().contains(part), qPrintable(rig.toast()));
+    const QString last = mode == "video" ? rec.lastVideo() : rec.lastAudio();
+    QCOMPARE(!last.isEmpty() && QFileInfo(last).size() > 0, saved);
+}
+
+// What the tool sends is bounded: an over-long line is dropped to its newline and reported, the
+// lines after it still count; only the tail of the error output is kept; a list run that hangs
+// or floods is ended and reported, and the lists stay as they were.
+void TestRecorderCapture::toolOutputIsBounded() {
+    RecorderRig rig;
+    const qint64 line = qv::ui::Recorder::kMaxLineBytes, kept = qv::ui::Recorder::kKeptErrorBytes;
+    rig.script("audio", {QString("spew err %1").arg(3 * kept), "stderr конец",
+                         QString("spew out %1").arg(2 * line), "print",
+                         R"(print {"event":"warning","text":"после"})", "wait stop", "exit 1"});
+    auto timings = RecorderRig::fastTimings();
+    timings.listTimeoutMs = 300;
+    auto& rec = rig.make(timings);
+    QStringList toasts;
+    connect(rig.backend.get(), &qv::ui::Backend::toastChanged, this, [&] {
+        if (!rig.toast().isEmpty())
+            toasts << rig.toast();
+    });
+    rec.startAudio({"spk"}, "", "wav");
+    QTRY_VERIFY(toasts.contains("Запись: после"));
+    QCOMPARE(toasts.size(), 2);
+    QVERIFY(toasts[0].contains(QString::number(line / 1024)));
+    rec.stopAudio();
+    QTRY_VERIFY(!rec.audioRecording());
+    QVERIFY(toasts.last().endsWith("конец"));
+    QVERIFY(toasts.last().size() <= kept + 16);
+
+    const int before = toasts.size();
+    for (const QString& script : {QString("sleep 5000"), QString("spew out 2000000")}) {
+        rig.script("list", {script, R"(print {"monitors":[{"id":"m9"}]})"});
+        rec.refresh();
+        QVERIFY(rec.listing());
+        QTRY_VERIFY_WITH_TIMEOUT(!rec.listing(), 3000);
+    }
+    QCOMPARE(toasts.size(), before + 2);
+    QVERIFY(rec.monitors().isEmpty());
 }
 
 void TestRecorderCapture::toolThatCannotStart() {

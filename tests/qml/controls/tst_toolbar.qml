@@ -135,6 +135,18 @@ TestCase {
         verify(apply.enabled)
         mouseClick(apply)
         compare(qv.calls, ["setWindowsDefault:hp"])
+
+        // A state message repeats the same endpoints: the drop-down keeps its list.
+        const shown = banner.choices
+        qv.renderEndpoints = qv.renderEndpoints.map(e => Object.assign({}, e))
+        verify(banner.choices === shown, "the list was replaced by an equal one")
+        // The picked device goes away: the pick goes with it and nothing is sent.
+        qv.renderEndpoints = qv.renderEndpoints.filter(e => e.endpointId !== "hp")
+        compare(banner.choices.map(c => c.id), ["spk"])
+        compare(banner.picked, "")
+        verify(!apply.enabled)
+        mouseClick(apply)
+        compare(qv.calls, ["setWindowsDefault:hp"])
     }
 
     function test_windows_banner_modes() {

@@ -90,6 +90,37 @@ TEST(WinCableRunas, StartsTheInstallerInItsFolderAndHandsOverAWatchableHandle) {
     EXPECT_EQ(record, expected);
 }
 
+// Held from its check to its start, the installer can be checked and started but not changed,
+// renamed or deleted; a folder or a missing file cannot be held.
+TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
+    Scratch folder(L"qv cable hold");
+    const fs::path installer = folder.path() / L"VBCABLE_Setup_x64.exe";
+    fs::copy_file(kStub, installer);
+    const HANDLE held = holdFileForStart(installer.wstring());
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    const HANDLE writer = CreateFileW(installer.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    const fs::path other = folder.path() / L"other.exe";
+    EXPECT_FALSE(MoveFileW(installer.c_str(), other.c_str()));
+    EXPECT_FALSE(DeleteFileW(installer.c_str()));
+    EXPECT_EQ(verifyFileTrust(installer.wstring()), kTrustNoSignature);
+
+    const ElevatedStart start =
+        startElevated(installer.wstring(), L"-i -h", folder.path().wstring());
+    EXPECT_TRUE(CloseHandle(held));
+    ASSERT_EQ(start.error, 0u);
+    ASSERT_NE(start.process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(start.process, 30000), WAIT_OBJECT_0);
+    CloseHandle(start.process);
+
+    EXPECT_EQ(holdFileForStart(folder.path().wstring()), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(holdFileForStart((folder.path() / L"missing.exe").wstring()), INVALID_HANDLE_VALUE);
+}
+
 TEST(WinCableRunas, AMissingInstallerIsAnErrorWithoutHandle) {
     Scratch folder(L"qv cable missing");
     const ElevatedStart start = startElevated((folder.path() / L"VBCABLE_Setup_x64.exe").wstring(),

@@ -3,6 +3,7 @@
 #include "desktop/hotkeys_rawinput_win.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <chrono>
 #include <cstring>
@@ -15,6 +16,8 @@ namespace {
 struct Recorder final : InputReceiver {
     void keyStroke(const KeyStroke& key) override { keys.push_back(key); }
     void buttonStroke(const ButtonStroke& button) override { buttons.push_back(button); }
+    void sessionChanged() override { ++sessions; }
+    int sessions = 0;
     std::vector<KeyStroke> keys;
     std::vector<ButtonStroke> buttons;
 };
@@ -180,6 +183,37 @@ TEST(HotkeyRawInput, InjectedInputArrivesThroughTheWindow) {
     for (const ButtonStroke& b : recorder.buttons)
         seen += std::to_string(b.button) + (b.pressed ? "+" : "-");
     EXPECT_EQ(seen, "3+3-4+4-");
+}
+
+// What the service checks lost key-ups against: the system's key state, either side of a
+// modifier, and the session's changes reaching the receiver.
+TEST(HotkeyRawInput, KeyStateAndSessionChanges) {
+    Recorder recorder;
+    InputWindow window(recorder);
+    ASSERT_TRUE(window.valid());
+    const auto send = [](WORD key, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return SendInput(1, &input, sizeof(INPUT)) == 1;
+    };
+    ASSERT_TRUE(send(VK_F9, false) && send(VK_RSHIFT, false) && send(VK_RWIN, false));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 3; }));
+    EXPECT_TRUE(isKeyDown(VK_F9));
+    EXPECT_TRUE(isKeyDown(VK_SHIFT));
+    EXPECT_TRUE(isKeyDown(VK_LWIN));
+    EXPECT_FALSE(isKeyDown('M'));
+    ASSERT_TRUE(send(VK_F9, true) && send(VK_RSHIFT, true) && send(VK_RWIN, true));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 6; }));
+    EXPECT_FALSE(isKeyDown(VK_F9));
+    EXPECT_FALSE(isKeyDown(VK_SHIFT));
+    EXPECT_FALSE(isKeyDown(VK_LWIN));
+    EXPECT_FALSE(isButtonDown(4));
+    EXPECT_FALSE(isButtonDown(1));
+
+    SendMessageW(window.handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    EXPECT_EQ(recorder.sessions, 1);
 }
 
 TEST(HotkeyRawInput, DecodesKeyboardRecords) {
