@@ -2,6 +2,7 @@
 
 #include "app/hotkey_wiring.h"
 #include "app/options.h"
+#include "app/render_choice.h"
 #include "app/screenshots.h"
 #include "app/single_instance.h"
 #include "backend/backend.h"
@@ -10,6 +11,7 @@
 #include "desktop/hotkey_service.h"
 #include "desktop/line_icon_provider.h"
 #include "desktop/tray.h"
+#include "desktop/window_cover.h"
 #include "desktop/window_tools.h"
 #include "engine/demo_transport.h"
 #include "engine/pipe_transport.h"
@@ -19,6 +21,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -77,8 +80,19 @@ int runInterface(QApplication& app) {
     if (options.engineMode && instance.claim() == SingleInstance::Claim::Another)
         return 0;
 
+    // Start-up profile: each milestone with the milliseconds since the interface began (the
+    // process start is measured from outside by bench_app_startup).
+    QElapsedTimer since;
+    since.start();
+    auto milestone = [&since](const char* what) {
+        qCInfo(lcStartup, "%s at %lld ms", what, static_cast<long long>(since.elapsed()));
+    };
+
+    const QString sceneGraph = chooseSceneGraph();
+    qCInfo(lcStartup, "scene graph: %s", qPrintable(sceneGraph));
     QQuickWindow::setTextRenderType(QQuickWindow::NativeTextRendering);
     setApplicationFonts();
+    milestone("fonts");
 
     // The transport belongs to the application and outlives every object below.
     Transport* transport = createTransport(options, &app);
@@ -98,6 +112,13 @@ int runInterface(QApplication& app) {
 
     Recorder recorder(&backend);
     CableSetup cable(&backend);
+    // The toolbar's recording indicators blink too.
+    auto holdBlink = [&] {
+        backend.setBlinkHeld(recorder.videoRecording() || recorder.audioRecording());
+    };
+    QObject::connect(&recorder, &Recorder::videoChanged, &backend, holdBlink);
+    QObject::connect(&recorder, &Recorder::audioChanged, &backend, holdBlink);
+    milestone("native objects");
 
     QQmlApplicationEngine engine;
     engine.addImageProvider(QStringLiteral("icon"), new LineIconProvider);
@@ -115,10 +136,13 @@ int runInterface(QApplication& app) {
     engine.load(QUrl(kMainQmlUrl));
     if (engine.rootObjects().isEmpty())
         return 1;
+    milestone("main window loaded");
 
     if (auto* window = qobject_cast<QWindow*>(engine.rootObjects().constFirst())) {
         tray.setWindow(window);
         traceFirstFrame(window);
+        // A covered window stops its meters.
+        watchWindowCover(window);
     }
 
     transport->start();

@@ -78,9 +78,9 @@ Backend::Backend(Transport* transport, QObject* parent)
         emit blinkChanged();
     });
     setTimings(Timings{});
-    m_blinkTimer.start();
 
     rebuildModels();
+    followBlink();
 }
 
 Backend::~Backend() = default;
@@ -91,6 +91,29 @@ void Backend::setTimings(const Timings& timings) {
     m_blinkTimer.setInterval(timings.blinkMs);
     m_endpointsTimer.setInterval(timings.endpointsMs);
     m_toastTimer.setInterval(timings.toastMs);
+}
+
+void Backend::setBlinkHeld(bool on) {
+    m_blinkHeld = on;
+    followBlink();
+}
+
+// A 500 ms timer that nobody needs still wakes every binding that reads `blink`; it runs only
+// while a failing device or a held blink (a recording) shows it. Stopped, it rests on the bright
+// phase, so whatever starts blinking next shows red at once.
+void Backend::followBlink() {
+    const bool wanted = m_derived.anyFailing || m_blinkHeld;
+    if (wanted == m_blinkTimer.isActive())
+        return;
+    if (wanted) {
+        m_blinkTimer.start();
+    } else {
+        m_blinkTimer.stop();
+        if (!m_blink) {
+            m_blink = true;
+            emit blinkChanged();
+        }
+    }
 }
 
 bool Backend::demo() const {

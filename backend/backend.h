@@ -118,6 +118,9 @@ public:
     QObject* devices() const;
     QObject* meters() const;
     bool blink() const { return m_blink; }
+    // Something outside the mixer rows blinks (a recording in progress): keeps `blink` flipping
+    // even when no device fails. The blink timer runs only while something can blink.
+    void setBlinkHeld(bool on);
     QString toast() const { return m_toast; }
     int revision() const { return m_revision; }
     QVariantList voicePresets() const;
@@ -215,6 +218,7 @@ public:
     void applyState(const Json& payload);
     void applyEndpoints(const Json& payload);
     void flushPendingEdits();
+    void followBlink();
 
     void setTimings(const Timings& timings);
     const Timings& timings() const { return m_timings; }
@@ -291,6 +295,9 @@ private:
         bool micMuted = false, hasMic = false, voiceOn = false, voiceViaDriver = false;
         bool sceneModified = false;
         QString monitorName, currentSceneName;
+        bool anyFailing = false; // some device is not ok: its strip, chips or dots blink
+
+        bool operator==(const Derived& o) const;
     };
 
     // Role lists of the three list models (backend_models.cpp).
@@ -350,6 +357,7 @@ private:
     QTimer m_toastTimer;
     QElapsedTimer m_clock;
     bool m_blink = false;
+    bool m_blinkHeld = false;
     QString m_toast;
     int m_revision = 0;
     Timings m_timings;

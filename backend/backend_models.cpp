@@ -56,20 +56,44 @@ void Backend::rebuildModels() {
     prepareRouting(ctx);
     prepareMicDiagnosis(ctx);
 
-    m_devices->setRows(buildDeviceRows(ctx));
+    const QList<QVariantMap> deviceRows = buildDeviceRows(ctx);
+    bool same = deviceRows == m_devices->rows();
+    m_devices->setRows(deviceRows);
 
     Derived next;
     QList<QVariantMap> sourceRows;
     QList<QVariantMap> channelRows;
     buildSourceAndChannelRows(ctx, sourceRows, channelRows, next);
+    same = same && channelRows == m_channels->rows() && sourceRows == m_sources->rows();
     m_channels->setRows(channelRows);
     m_sources->setRows(sourceRows);
 
     computeDerived(ctx, channelRows, next);
+    for (size_t i = 0; i < ctx.deviceOk.size() && !next.anyFailing; ++i)
+        next.anyFailing = !ctx.deviceOk[i];
+    // The engine's state arrives every second and mostly changes nothing shown; handing QML the
+    // same values again would re-run every binding on the derived properties (and give the
+    // reference strip a new row map) for nothing.
+    if (same && m_revision > 0 && next == m_derived)
+        return;
     m_derived = std::move(next);
 
     ++m_revision;
     emit changed();
+    followBlink();
+}
+
+bool Backend::Derived::operator==(const Derived& o) const {
+    return hidden == o.hidden && inputsList == o.inputsList && outputsList == o.outputsList &&
+           renderEndpoints == o.renderEndpoints && cableOutputs == o.cableOutputs &&
+           cableInputs == o.cableInputs && mics == o.mics && scenes == o.scenes &&
+           settings == o.settings && windows == o.windows && sampleChannel == o.sampleChannel &&
+           virtualMic == o.virtualMic && vbCable == o.vbCable &&
+           unavailableCount == o.unavailableCount && anyExpanded == o.anyExpanded &&
+           anyMicVisible == o.anyMicVisible && micMuted == o.micMuted && hasMic == o.hasMic &&
+           voiceOn == o.voiceOn && voiceViaDriver == o.voiceViaDriver &&
+           sceneModified == o.sceneModified && monitorName == o.monitorName &&
+           currentSceneName == o.currentSceneName && anyFailing == o.anyFailing;
 }
 
 // Who plays where, the routing relation of the document (playsOn), for all pairs at once: a

@@ -45,6 +45,38 @@ double MeterStore::right(const QString& id) const {
     return it == m_byId.constEnd() ? 0.0 : m_levels[*it].right;
 }
 
+int MeterStore::slotOf(const QString& id) const {
+    const auto it = m_byId.constFind(id);
+    return it == m_byId.constEnd() ? -1 : *it;
+}
+
+void MeterStore::addClient() {
+    ++m_clients;
+    followViewers();
+}
+
+void MeterStore::removeClient() {
+    m_clients = std::max(m_clients - 1, 0);
+    followViewers();
+}
+
+void MeterStore::addViewer() {
+    ++m_viewers;
+    followViewers();
+}
+
+void MeterStore::removeViewer() {
+    m_viewers = std::max(m_viewers - 1, 0);
+    followViewers();
+}
+
+// Without meter items (a test of the store, a bench) nothing calls this and the timer keeps its
+// own running state; with them it runs exactly while one can be seen. The last client leaving
+// stops it too: the window that held the meters is gone.
+void MeterStore::followViewers() {
+    setRunning(m_viewers > 0);
+}
+
 double MeterStore::displayLevel(double linear) {
     // Written so that NaN lands here too: a broken level shows as silence, not as garbage that
     // would never fall back.
@@ -113,6 +145,11 @@ void MeterStore::tick() {
     if (changed) {
         ++m_frame;
         emit frameChanged();
+    }
+    m_undrawn = m_undrawn || changed;
+    if (m_undrawn && m_tickNumber % kTicksPerDraw == 0) {
+        m_undrawn = false;
+        emit drawFrame();
     }
 }
 

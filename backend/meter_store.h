@@ -16,6 +16,17 @@
 // nothing: entries are found by their raw id bytes, without building a QString.
 //
 // Tests drive time through a subclass: override nowMs() and call tick() directly.
+//
+// Native meter items read the store from C++ and tell it who is watching:
+//   addClient() / removeClient()   a meter item exists (shown or not). From the first client on,
+//                                  the timer runs only while at least one of them is a viewer,
+//                                  so a hidden window, a closed dialog or the tray costs no ticks.
+//   addViewer() / removeViewer()   a client can be seen right now.
+//   slotOf(id), leftAt / rightAt   one hash lookup per id, then plain reads; slots never move.
+//   drawFrame()                    every kTicksPerDraw-th tick when anything moved since the last
+//                                  one: what meter items redraw on. The levels still move every
+//                                  tick; a drawing rate of 30 per second halves the frames the
+//                                  window has to render, and the last move is never left out.
 
 #include "engine/meter_block.h"
 
@@ -43,6 +54,7 @@ public:
     static constexpr double kFallPerSecond = 0.6;
     static constexpr double kMaxFallSeconds = 0.25; // caps one tick's fall at 0.15
     static constexpr double kChangeEpsilon = 0.0001;
+    static constexpr int kTicksPerDraw = 2;
 
     explicit MeterStore(Transport* transport, QObject* parent = nullptr);
     ~MeterStore() override;
@@ -56,9 +68,20 @@ public:
 
     static double displayLevel(double linear);
 
+    void addClient();
+    void removeClient();
+    void addViewer();
+    void removeViewer();
+    int viewers() const { return m_viewers; }
+    // Slot of an id already stored, or -1; stays valid for the store's lifetime.
+    int slotOf(const QString& id) const;
+    double leftAt(int slot) const { return m_levels[size_t(slot)].left; }
+    double rightAt(int slot) const { return m_levels[size_t(slot)].right; }
+
 signals:
     void frameChanged();
     void runningChanged();
+    void drawFrame();
 
 protected:
     // Milliseconds since construction; virtual so tests can script time.
@@ -74,6 +97,7 @@ private:
     };
 
     int slotFor(const char* id, qsizetype len);
+    void followViewers();
 
     Transport* m_transport;
     QTimer m_timer;
@@ -81,6 +105,9 @@ private:
     qint64 m_lastTick = 0;
     int m_frame = 0;
     quint32 m_tickNumber = 0;
+    bool m_undrawn = false; // moved since the last drawFrame()
+    int m_clients = 0;
+    int m_viewers = 0;
     std::unique_ptr<MeterBlock> m_block; // the one snapshot buffer, made on first use
     std::vector<Level> m_levels;
     QHash<QString, int> m_byId;     // decoded id -> slot (QML lookups, first sight of raw ids)

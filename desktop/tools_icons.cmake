@@ -3,6 +3,7 @@ target_sources(qvdesktop PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/window_tools.h
     ${CMAKE_CURRENT_LIST_DIR}/window_tools.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_decor.h
+    ${CMAKE_CURRENT_LIST_DIR}/window_cover.h
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.h
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_table.cpp
@@ -12,9 +13,21 @@ target_sources(qvdesktop PRIVATE
 if(WIN32)
     target_sources(qvdesktop PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/window_decor_win.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/app_icon_win.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/app_icon_win.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/window_cover_null.cpp)
     target_link_libraries(qvdesktop PRIVATE dwmapi shell32)
 else()
+    # Covered windows are told apart on X11 only; without libxcb nothing is ever covered.
+    find_package(PkgConfig QUIET)
+    if(PkgConfig_FOUND)
+        pkg_check_modules(QV_XCB QUIET IMPORTED_TARGET GLOBAL xcb)
+    endif()
+    if(QV_XCB_FOUND)
+        target_sources(qvdesktop PRIVATE ${CMAKE_CURRENT_LIST_DIR}/window_cover_x11.cpp)
+        target_link_libraries(qvdesktop PRIVATE PkgConfig::QV_XCB)
+    else()
+        target_sources(qvdesktop PRIVATE ${CMAKE_CURRENT_LIST_DIR}/window_cover_null.cpp)
+    endif()
     target_sources(qvdesktop PRIVATE
         ${CMAKE_CURRENT_LIST_DIR}/window_decor_posix.cpp
         ${CMAKE_CURRENT_LIST_DIR}/app_icon_posix.cpp

@@ -144,17 +144,6 @@ void WindowTools::decorate(QWindow* w) const {
         detail::requestRoundCorners(w);
 }
 
-void WindowTools::runWhileShown(QWindow* w, QObject* target, const QString& property) const {
-    if (!w || !target)
-        return;
-    const QByteArray name = property.toUtf8();
-    auto apply = [target, name](QWindow::Visibility v) {
-        target->setProperty(name.constData(), v != QWindow::Hidden && v != QWindow::Minimized);
-    };
-    QObject::connect(w, &QWindow::visibilityChanged, target, apply);
-    apply(w->visibility());
-}
-
 void WindowTools::bringToFront(QWindow* w) const {
     if (!w)
         return;

@@ -26,10 +26,6 @@ public:
     // Rounded system corners where the platform offers them.
     Q_INVOKABLE void decorate(QWindow* w) const;
     Q_INVOKABLE void bringToFront(QWindow* w) const;
-    // Keeps target's boolean `property` true exactly while w is shown and not minimised, from
-    // now on (the meters use it to stop while nobody can see them). Watched from C++ because a
-    // QML handler on the window misses some of its visibility changes.
-    Q_INVOKABLE void runWhileShown(QWindow* w, QObject* target, const QString& property) const;
 
     // Fits r into area: shrunk to the area's size, then moved inside it.
     static QRect clampInto(QRect r, const QRect& area);

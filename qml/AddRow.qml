@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import Quorvel.Native
 import "."
 
 // One entry of the add dialog: an input, application or output that can be switched on, with
@@ -19,22 +20,10 @@ Rectangle {
     readonly property bool hasVolume: !isNaN(root.volume)
     readonly property real textWidth: Math.max(0, root.width - 58 - 70 - (root.hasVolume ? 190 : 0))
 
-    // qmllint disable unqualified
-    readonly property var meters: typeof qv !== "undefined" && qv ? qv.meters : null
-    // qmllint enable unqualified
-    readonly property real level: root.peakOf(root.meters, root.meterId, root.meters ? root.meters.frame : 0)
-
     signal volumeMoved(real db, bool live)
     signal toggled(bool on)
     signal confirmed()
     signal cancelled()
-
-    function peakOf(meters, id, frame) {
-        if (!meters || id === "")
-            return 0
-        const v = Math.max(Number(meters.left(id)), Number(meters.right(id)))
-        return isFinite(v) ? Math.max(0, Math.min(1, v)) : 0
-    }
 
     implicitWidth: 520
     implicitHeight: 56 + (root.confirming ? 52 : 0)
@@ -81,7 +70,8 @@ Rectangle {
         }
     }
 
-    // The level line lies in the bottom margin, so it never changes the row's height.
+    // The level line lies in the bottom margin, so it never changes the row's height. Its fill
+    // is the native meter item, which reads the store itself.
     Rectangle {
         objectName: "levelLine"
         visible: root.meterId !== ""
@@ -92,11 +82,16 @@ Rectangle {
         radius: 1.5
         color: Theme.meterTrack
 
-        Rectangle {
-            width: root.level * parent.width
-            height: parent.height
-            radius: 1.5
-            color: root.level > 0.85 ? Theme.peak : Theme.green
+        MeterFill {
+            objectName: "levelFill"
+            anchors.fill: parent
+            horizontal: true
+            // qmllint disable unqualified
+            store: typeof qv !== "undefined" && qv ? qv.meters : null
+            // qmllint enable unqualified
+            sourceId: root.meterId
+            colour: Theme.green
+            peakColour: Theme.peak
         }
     }
 

@@ -368,9 +368,9 @@ Window {
         else if (!root.tray.available)
             root.showMinimized()
         root.windowTools.decorate(root)
-        // Level meters cost a timer and repaints; nobody sees them while the window is away.
-        if (root.backend.meters)
-            root.windowTools.runWhileShown(root, root.backend.meters, "running")
+        // The meters need nothing here: each one stops following the store while it cannot be
+        // seen (window hidden, minimised or covered, scrolled away), and the store stops when
+        // none can.
         root.queueFit()
     }
 

@@ -1,8 +1,11 @@
 import QtQuick
+import Quorvel.Native
 import "."
 
 // Two level bars (left and right) of one source, from the meter store (qv.meters). Levels
-// are 0 … 1 for −60 … 0 dBFS; the part above 0.85 shows in the peak colour.
+// are 0 … 1 for −60 … 0 dBFS; the part above 0.85 shows in the peak colour. The wells are
+// plain rectangles that never change; the fills are one native item that reads the store
+// itself and stops following it while it cannot be seen.
 Item {
     id: root
 
@@ -10,39 +13,45 @@ Item {
     property bool muted: false
     property real barWidth: 8
     property real gap: 3
-
-    // qmllint disable unqualified
-    readonly property var meters: typeof qv !== "undefined" && qv ? qv.meters : null
-    // qmllint enable unqualified
-    // Re-read whenever the store announces a new frame.
-    readonly property int frame: root.meters ? root.meters.frame : 0
-    readonly property real leftLevel: root.level(root.meters, root.sourceId, true, root.frame)
-    readonly property real rightLevel: root.level(root.meters, root.sourceId, false, root.frame)
-
-    function level(meters, id, left, frame) {
-        if (!meters || id === "")
-            return 0
-        const v = Number(left ? meters.left(id) : meters.right(id))
-        return isFinite(v) ? Math.max(0, Math.min(1, v)) : 0
-    }
+    readonly property alias leftLevel: fill.leftLevel
+    readonly property alias rightLevel: fill.rightLevel
+    readonly property alias viewing: fill.viewing
+    readonly property alias redraws: fill.redraws
 
     implicitWidth: 2 * root.barWidth + root.gap
     implicitHeight: 120
     Accessible.ignored: true
 
-    MeterBar {
-        x: 0
+    Rectangle {
         width: root.barWidth
         height: root.height
-        level: root.leftLevel
-        muted: root.muted
+        radius: 3
+        color: Theme.well
     }
 
-    MeterBar {
+    Rectangle {
         x: root.barWidth + root.gap
         width: root.barWidth
         height: root.height
-        level: root.rightLevel
+        radius: 3
+        color: Theme.well
+    }
+
+    MeterFill {
+        id: fill
+
+        objectName: "meterFill"
+        anchors.fill: parent
+        // qmllint disable unqualified
+        store: typeof qv !== "undefined" && qv ? qv.meters : null
+        // qmllint enable unqualified
+        sourceId: root.sourceId
         muted: root.muted
+        barWidth: root.barWidth
+        gap: root.gap
+        colour: Theme.green
+        peakColour: Theme.peak
+        mutedColour: Theme.meterMuted
+        peakMutedColour: Theme.peakMuted
     }
 }

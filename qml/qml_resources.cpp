@@ -1,8 +1,21 @@
 #include "qml/qml_resources.h"
 
+#include "qml/meter_fill.h"
+
+#include <QCoreApplication>
 #include <QFontDatabase>
 
 namespace qv::ui {
+
+namespace {
+// The documents import the native meter item, so whatever links the resources (start-up, the
+// QML test runners) gets its registration with them, before any engine exists.
+void registerNativeTypes() {
+    registerMeterFill();
+}
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(registerNativeTypes)
 
 QStringList qmlFontFiles() {
     return {

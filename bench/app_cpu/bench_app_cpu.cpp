@@ -1,13 +1,20 @@
-// What quorvel --demo costs while it just sits there on a desktop, in two states:
-//   WindowShown   the main window on screen, the level meters moving;
-//   HiddenInTray  started with --autostart while a tray host runs: only the tray icon, the
-//                 window hidden and the meters stopped.
+// What quorvel --demo costs while it just sits there on a desktop:
+//   WindowShown/software   the main window on screen, the meters moving, QT_QUICK_BACKEND=software;
+//   WindowShown/default    the same with no backend asked for: the program picks (on a machine
+//                          whose OpenGL is a software rasteriser it picks the software scene
+//                          graph, and says so on its log);
+//   WindowShown/opengl     the reference for that choice: OpenGL forced (QSG_RHI_BACKEND=opengl);
+//   WindowCovered          shown, then covered by another window over the whole screen;
+//   WindowUnmapped         shown, then unmapped behind the program's back;
+//   HiddenInTray           started with --autostart while a tray host runs: only the tray icon.
 // CPU is the program's utime + stime from /proc/<pid>/stat over the measuring window, in percent
 // of one core; memory is its resident set at the end. The figures are over 30 s;
-// QV_BENCH_SECONDS=<n> measures n seconds instead, for a quick check.
-//   xvfb-run -a build-x/bin/bench_app_cpu --benchmark_counters_tabular=true
-// The program runs on the current DISPLAY (xcb, software Qt Quick rendering); the tray host is
-// Debian's trayer, started by the bench on the same display.
+// QV_BENCH_SECONDS=<n> measures n seconds instead, for a quick check. Each run also reports
+// `vs_software`, its CPU as a multiple of the software run's in the same bench run, because the
+// absolute figures drift with whatever else the machine does.
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/bin/bench_app_cpu
+//   --benchmark_counters_tabular=true
+// The tray host is Debian's trayer, started by the bench on the same display.
 
 #include "bench/app_cpu/x11_probe.h"
 
@@ -127,7 +134,18 @@ template <typename Predicate> bool waitFor(Predicate done, std::chrono::millisec
     return true;
 }
 
-void measure(benchmark::State& state, bool inTray) {
+enum class After { Nothing, Cover, Unmap };
+
+struct Scenario {
+    bool inTray = false;
+    const char* backend = "software"; // QT_QUICK_BACKEND; "" leaves it unset
+    const char* rhi = "";             // QSG_RHI_BACKEND
+    After after = After::Nothing;
+};
+
+double g_softwareCpu = 0; // WindowShown/software of this run, the base of the ratios
+
+void measure(benchmark::State& state, const Scenario& how) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) {
         state.SkipWithError("no DISPLAY: run under xvfb-run -a");
@@ -143,7 +161,7 @@ void measure(benchmark::State& state, bool inTray) {
     }
 
     std::unique_ptr<Child> tray;
-    if (inTray) {
+    if (how.inTray) {
         tray = std::make_unique<Child>(std::vector<std::string>{"trayer", "--SetDockType", "true"},
                                        scratch.root + "/trayer.log");
         if (!waitFor([&] { return x11.trayHostPresent(); }, 10s)) {
@@ -154,12 +172,13 @@ void measure(benchmark::State& state, bool inTray) {
 
     const std::string log = scratch.root + "/quorvel.log";
     std::vector<std::string> argv{kProgram, "--demo"};
-    if (inTray)
+    if (how.inTray)
         argv.push_back("--autostart");
     // No session bus: Qt would look for a StatusNotifier host there instead of the XEmbed tray.
     Child program(argv, log,
                   {{"QT_QPA_PLATFORM", "xcb"},
-                   {"QT_QUICK_BACKEND", "software"},
+                   {"QT_QUICK_BACKEND", how.backend},
+                   {"QSG_RHI_BACKEND", how.rhi},
                    {"QT_LOGGING_RULES", "quorvel.startup.info=true"},
                    {"QUORVEL_RUNTIME_DIR", scratch.root},
                    {"XDG_CONFIG_HOME", scratch.root + "/config"},
@@ -167,17 +186,23 @@ void measure(benchmark::State& state, bool inTray) {
 
     // Shown: until the first frame. In the tray there is no frame to wait for; the same
     // settling time below lets start-up finish.
-    if (!inTray && !waitFor([&] { return fileContains(log, "first frame"); }, 30s)) {
+    if (!how.inTray && !waitFor([&] { return fileContains(log, "first frame"); }, 30s)) {
         state.SkipWithError("quorvel --demo did not draw its window");
         return;
     }
     std::this_thread::sleep_for(3s);
     const int shown = x11.viewableWindowsOf(program.pid());
-    if (inTray ? shown != 0 : shown == 0) {
-        state.SkipWithError(inTray ? "the window is on screen, not hidden in the tray"
-                                   : "the window is not on screen");
+    if (how.inTray ? shown != 0 : shown == 0) {
+        state.SkipWithError(how.inTray ? "the window is on screen, not hidden in the tray"
+                                       : "the window is not on screen");
         return;
     }
+    if (how.after == After::Unmap)
+        x11.unmapWindowsOf(program.pid());
+    if (how.after == After::Cover)
+        x11.coverScreen(true);
+    if (how.after != After::Nothing)
+        std::this_thread::sleep_for(1s);
 
     const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
     double cpuPercent = 0;
@@ -196,19 +221,43 @@ void measure(benchmark::State& state, bool inTray) {
         cpuPercent = 100.0 * double(after - before) / double(ticksPerSecond) / seconds;
         rssKb = double(qv::bench::residentKb(program.pid()));
     }
+    x11.coverScreen(false);
+    if (!how.inTray && how.after == After::Nothing && std::string(how.backend) == "software")
+        g_softwareCpu = cpuPercent;
     state.counters["cpu_pct"] = cpuPercent;
     state.counters["rss_MiB"] = rssKb / 1024.0;
     state.counters["windows_shown"] = shown;
+    if (g_softwareCpu > 0)
+        state.counters["vs_software"] = cpuPercent / g_softwareCpu;
+    state.SetLabel(fileContains(log, "scene graph: software (") ? "software scene graph chosen"
+                                                                : "");
 }
 
-void BM_WindowShown(benchmark::State& state) {
-    measure(state, false);
+void BM_WindowShown_software(benchmark::State& state) {
+    measure(state, {});
+}
+void BM_WindowShown_default(benchmark::State& state) {
+    measure(state, {false, "", "", After::Nothing});
+}
+void BM_WindowShown_opengl(benchmark::State& state) {
+    measure(state, {false, "", "opengl", After::Nothing});
+}
+void BM_WindowCovered(benchmark::State& state) {
+    measure(state, {false, "software", "", After::Cover});
+}
+void BM_WindowUnmapped(benchmark::State& state) {
+    measure(state, {false, "software", "", After::Unmap});
 }
 void BM_HiddenInTray(benchmark::State& state) {
-    measure(state, true);
+    measure(state, {true, "software", "", After::Nothing});
 }
 
-BENCHMARK(BM_WindowShown)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+// The software run first: the others are reported as multiples of it.
+BENCHMARK(BM_WindowShown_software)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_WindowShown_default)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_WindowShown_opengl)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_WindowCovered)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_WindowUnmapped)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_HiddenInTray)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace

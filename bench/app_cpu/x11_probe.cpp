@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <xcb/xcb.h>
 
 X11Probe::X11Probe() {
@@ -47,14 +48,51 @@ bool X11Probe::trayHostPresent() {
 }
 
 int X11Probe::viewableWindowsOf(pid_t pid) {
+    return int(windowsOf(pid).size());
+}
+
+void X11Probe::unmapWindowsOf(pid_t pid) {
+    for (const unsigned w : windowsOf(pid))
+        xcb_unmap_window(m_connection, w);
+    xcb_flush(m_connection);
+}
+
+// An override-redirect window over the whole screen: without a window manager nobody moves it,
+// and the X server reports everything under it as fully obscured.
+void X11Probe::coverScreen(bool on) {
     if (!m_connection)
-        return 0;
+        return;
+    if (!on) {
+        if (m_cover)
+            xcb_destroy_window(m_connection, m_cover);
+        m_cover = 0;
+        xcb_flush(m_connection);
+        return;
+    }
+    if (m_cover)
+        return;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < m_screen && it.rem; ++i)
+        xcb_screen_next(&it);
+    m_cover = xcb_generate_id(m_connection);
+    const uint32_t values[] = {it.data->black_pixel, 1};
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_cover, m_root, 0, 0,
+                      it.data->width_in_pixels, it.data->height_in_pixels, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, it.data->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(m_connection, m_cover);
+    xcb_flush(m_connection);
+}
+
+std::vector<unsigned> X11Probe::windowsOf(pid_t pid) {
+    std::vector<unsigned> out;
+    if (!m_connection)
+        return out;
     const xcb_atom_t pidAtom = atom("_NET_WM_PID");
     xcb_query_tree_reply_t* tree =
         xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
     if (!tree)
-        return 0;
-    int count = 0;
+        return out;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     const int n = xcb_query_tree_children_length(tree);
     for (int i = 0; i < n; ++i) {
@@ -71,10 +109,11 @@ int X11Probe::viewableWindowsOf(pid_t pid) {
         if (property && xcb_get_property_value_length(property) == 4) {
             uint32_t owner = 0;
             std::memcpy(&owner, xcb_get_property_value(property), 4);
-            count += owner == uint32_t(pid) ? 1 : 0;
+            if (owner == uint32_t(pid))
+                out.push_back(children[i]);
         }
         std::free(property);
     }
     std::free(tree);
-    return count;
+    return out;
 }

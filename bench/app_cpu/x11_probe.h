@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 struct xcb_connection_t;
 
 class X11Probe {
@@ -18,11 +20,17 @@ public:
     bool trayHostPresent();
     // Top-level windows whose _NET_WM_PID is `pid` and that are mapped and viewable.
     int viewableWindowsOf(pid_t pid);
+    // Unmaps those windows behind the program's back, as a window manager hiding them would.
+    void unmapWindowsOf(pid_t pid);
+    // Maps (or removes) a window over the whole screen that covers every other window.
+    void coverScreen(bool on);
 
 private:
     unsigned atom(const char* name);
+    std::vector<unsigned> windowsOf(pid_t pid);
 
     xcb_connection_t* m_connection = nullptr;
     int m_screen = 0;
     unsigned m_root = 0;
+    unsigned m_cover = 0;
 };

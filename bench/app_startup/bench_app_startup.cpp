@@ -1,7 +1,9 @@
 // Start-up of quorvel --demo on the offscreen platform, as a user would see it: from starting
 // the process until the main window has been drawn the first time (the program reports that
 // moment on its log when asked), plus the resident memory at that moment. Each repetition is a
-// fresh process; the median over ten is the figure to watch.
+// fresh process; the median over ten is the figure to watch. The program's own milestones (see
+// app/startup.cpp: scene graph chosen, fonts, native objects, main window loaded) are reported
+// as counters in milliseconds since the interface began, the profile of where the time goes.
 //   bench_app_startup --benchmark_counters_tabular=true
 // The platform is offscreen unless QV_BENCH_PLATFORM names another one; for an X server:
 //   xvfb-run -a env QV_BENCH_PLATFORM=xcb bench_app_startup
@@ -10,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +22,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -30,7 +34,30 @@ struct Run {
     double seconds = 0;
     long rssKb = -1;
     bool ok = false;
+    std::string log;
 };
+
+// "<what> at <n> ms" lines of the start-up log.
+std::vector<std::pair<std::string, double>> milestones(const std::string& log) {
+    std::vector<std::pair<std::string, double>> out;
+    size_t at = 0;
+    while ((at = log.find(" at ", at)) != std::string::npos) {
+        const size_t lineStart = log.rfind('\n', at);
+        const size_t nameStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+        char* end = nullptr;
+        const double ms = std::strtod(log.c_str() + at + 4, &end);
+        if (end && std::strncmp(end, " ms", 3) == 0) {
+            std::string name = log.substr(nameStart, at - nameStart);
+            const size_t colon = name.rfind(": ");
+            if (colon != std::string::npos)
+                name = name.substr(colon + 2);
+            std::replace(name.begin(), name.end(), ' ', '_');
+            out.emplace_back(name, ms);
+        }
+        at += 4;
+    }
+    return out;
+}
 
 Run startOnce(const qv::bench::Scratch& scratch) {
     Run run;
@@ -77,6 +104,7 @@ Run startOnce(const qv::bench::Scratch& scratch) {
     run.ok = log.find("first frame") != std::string::npos;
     run.seconds = std::chrono::duration<double>(end - start).count();
     run.rssKb = qv::bench::residentKb(pid);
+    run.log = log;
 
     ::kill(pid, SIGTERM);
     int status = 0;
@@ -100,6 +128,8 @@ void BM_StartToFirstFrame(benchmark::State& state) {
         }
         state.SetIterationTime(run.seconds);
         rssKb = double(run.rssKb);
+        for (const auto& [name, ms] : milestones(run.log))
+            state.counters[name + "_ms"] = ms;
     }
     state.counters["rss_MiB"] = rssKb / 1024.0;
 }

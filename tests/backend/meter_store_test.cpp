@@ -207,6 +207,33 @@ private slots:
         QVERIFY(std::abs(store.left("a") - (1.0 - kPerTick)) < 1e-9);
     }
 
+    // Once meter items exist, the timer runs exactly while one of them can be seen; the slot of an
+    // id reads the same levels as left()/right().
+    void viewersDriveTheTimer() {
+        ScriptedTransport t;
+        ClockedStore store(&t);
+        store.addClient(); // a meter in a hidden window
+        QVERIFY(!store.running());
+        store.addViewer();
+        store.addViewer();
+        QVERIFY(store.running());
+        store.removeViewer();
+        QVERIFY(store.running());
+        store.removeViewer();
+        store.removeViewer(); // one too many stays at zero
+        QVERIFY(!store.running());
+        store.addViewer();
+        QVERIFY(store.running());
+
+        QCOMPARE(store.slotOf("a"), -1);
+        t.entries = {{"a", 1.0f, 0.1f}};
+        store.step(16);
+        const int slot = store.slotOf("a");
+        QVERIFY(slot >= 0);
+        QCOMPARE(store.leftAt(slot), store.left("a"));
+        QCOMPARE(store.rightAt(slot), store.right("a"));
+    }
+
     // The engine promises zero-terminated ids and at most 128 entries; a block that breaks either
     // promise is read within its bounds.
     void malformedBlockStaysInBounds() {

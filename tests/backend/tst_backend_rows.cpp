@@ -263,14 +263,14 @@ private slots:
         for (const QList<QVariant>& args : channelData) // the gainDb role alone
             QCOMPARE(args.at(2).value<QList<int>>(),
                      QList<int>({qv::ui::ListModel::kFirstRole + 6}));
-        QCOMPARE(changed.count(), 100);
+        QCOMPARE(changed.count(), 50); // the repeated state changes nothing shown
 
         channelData.clear();
         changed.clear();
         QSignalSpy sourceData(b.sources(), dataChanged);
         b.rebuildModels();
         QCOMPARE(channelData.count() + sourceData.count() + deviceData.count(), 0);
-        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.count(), 0); // nothing new reaches QML
     }
 };
 

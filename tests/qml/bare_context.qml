@@ -46,7 +46,7 @@ TestCase {
         compare(pill.mode, "unknown")
         compare(pill.text, "Windows → ?")
         verify(pill.widthFor(false) > 0)
-        compare(H.byName(all, "row").level, 0)
+        compare(H.byName(H.byName(all, "row"), "levelFill").leftLevel, 0)
         const folder = H.byName(all, "folder")
         compare(folder.folder, "")
         mouseClick(H.byText(folder, "Изменить…"))

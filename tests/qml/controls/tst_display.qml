@@ -15,6 +15,10 @@ TestCase {
     height: 480
 
     Component { id: meterComponent; Meter { x: 10; y: 10; height: 200 } }
+    Component {
+        id: scrollComponent
+        Flickable { width: 100; height: 240; contentWidth: 400; clip: true }
+    }
     Component { id: toastComponent; Item { width: 400; height: 300; Toast { objectName: "toast" } } }
     Component { id: pillComponent; StatusPill { x: 10; y: 10 } }
     Component { id: boxComponent; Rectangle { color: "transparent" } }
@@ -29,34 +33,41 @@ TestCase {
         qv.reset()
     }
 
-    function bars(meter) {
-        return [meter.children[0], meter.children[1]]
+    // The meter is drawn natively: what it shows is read off the picture, at the centre of each
+    // bar (left x 4, right x 15 of the 200 px high meter on the black host).
+    function meterOnBlack(props) {
+        const host = createTemporaryObject(blackComponent, testCase, { height: 220 })
+        return meterComponent.createObject(host, Object.assign({ x: 0, y: 0 }, props))
     }
 
-    function test_meter_maps_levels() {
-        const m = createTemporaryObject(meterComponent, testCase, { sourceId: "in:mic" })
+    function colourAt(img, x, y, colour) {
+        const p = img.pixel(x, y)
+        return Qt.colorEqual(p, colour)
+    }
+
+    function test_meter_draws_levels_data() {
+        return [
+            { tag: "full and half", l: 1.0, r: 0.5, muted: false },
+            { tag: "muted", l: 1.0, r: 0.5, muted: true }
+        ]
+    }
+
+    function test_meter_draws_levels(data) {
+        const m = meterOnBlack({ sourceId: "in:mic", height: 200, muted: data.muted })
         compare(m.width, 2 * 8 + 3)
-        const [l, r] = bars(m)
-        compare(r.x, 11)
-        qv.meters.set("in:mic", 1.0, 0.5)
-        const lGreen = H.byName(l, "greenFill")
-        const lPeak = H.byName(l, "peakFill")
-        const rGreen = H.byName(r, "greenFill")
-        const rPeak = H.byName(r, "peakFill")
+        qv.meters.set("in:mic", data.l, data.r)
+        const green = data.muted ? Theme.meterMuted : Theme.green
+        const peak = data.muted ? Theme.peakMuted : Theme.peak
         // Full scale: green up to 85 %, the peak colour from there to the top.
-        compare(lGreen.height, 0.85 * 200)
-        compare(lGreen.y, 200 - 0.85 * 200)
-        verify(lPeak.visible)
-        fuzzyCompare(lPeak.height, 0.15 * 200, 1e-9)
-        compare(lPeak.y, 0)
-        verify(Qt.colorEqual(lGreen.color, Theme.green))
-        verify(Qt.colorEqual(lPeak.color, Theme.peak))
-        // Half scale: green only.
-        compare(rGreen.height, 100)
-        verify(!rPeak.visible)
-        m.muted = true
-        verify(Qt.colorEqual(lGreen.color, Theme.meterMuted))
-        verify(Qt.colorEqual(lPeak.color, Theme.peakMuted))
+        const img = painted(m, i => colourAt(i, 4, 2, peak))
+        verify(colourAt(img, 4, 200 - 0.85 * 200 - 2, peak))
+        verify(colourAt(img, 4, 200 - 0.85 * 200 + 2, green))
+        verify(colourAt(img, 4, 198, green))
+        // Half scale: green to the middle, the empty well above it.
+        verify(colourAt(img, 15, 102, green))
+        verify(colourAt(img, 15, 98, Theme.well))
+        verify(colourAt(img, 9, 150, "black")) // the gap between the bars
+        compare(m.leftLevel, data.l)
     }
 
     function test_meter_follows_frames_and_clamps() {
@@ -72,6 +83,32 @@ TestCase {
         compare(m.leftLevel, 0)
         m.sourceId = "app:unknown"
         compare(m.leftLevel, 0)
+    }
+
+    // A meter nobody can see follows no frames; once it can be seen again it shows the level of
+    // that moment at once, without waiting for the next frame.
+    function test_meter_unseen_does_no_work_data() {
+        return [
+            { tag: "invisible parent", hide: h => { h.visible = false }, show: h => { h.visible = true } },
+            { tag: "transparent parent", hide: h => { h.opacity = 0 }, show: h => { h.opacity = 1 } },
+            { tag: "scrolled away", hide: h => { h.contentX = 300 }, show: h => { h.contentX = 0 } }
+        ]
+    }
+
+    function test_meter_unseen_does_no_work(data) {
+        const host = createTemporaryObject(scrollComponent, testCase)
+        const m = meterComponent.createObject(host.contentItem, { sourceId: "in:mic" })
+        verify(m.viewing)
+        data.hide(host)
+        tryVerify(() => !m.viewing)
+        const redraws = m.redraws
+        qv.meters.set("in:mic", 0.7, 0.7)
+        qv.meters.set("in:mic", 0.8, 0.8)
+        compare(m.redraws, redraws)
+        compare(m.leftLevel, 0)
+        data.show(host)
+        tryVerify(() => m.viewing)
+        compare(m.leftLevel, 0.8)
     }
 
     function test_toast_shows_and_fades() {

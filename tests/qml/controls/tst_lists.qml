@@ -143,15 +143,15 @@ TestCase {
     function test_add_row_level_line() {
         const row = createTemporaryObject(addRowComponent, testCase, { title: "Mic", meterId: "in:mic" })
         const line = H.byName(row, "levelLine")
-        const fill = line.children[0]
         compare(line.width, 160)
-        compare(fill.width, 0)
+        // Read off the picture, in the middle of the 3 px line (row y 50), 58 px in.
+        const at = (img, fraction) => img.pixel(58 + Math.round(fraction * 160), 50)
         qv.meters.set("in:mic", 0.25, 0.5)
-        compare(fill.width, 0.5 * 160)
-        verify(Qt.colorEqual(fill.color, Theme.green))
+        tryVerify(() => Qt.colorEqual(at(grabImage(row), 0.45), Theme.green))
+        verify(!Qt.colorEqual(at(grabImage(row), 0.55), Theme.green))
         qv.meters.set("in:mic", 0.95, 2.0)
-        compare(fill.width, 160)
-        verify(Qt.colorEqual(fill.color, Theme.peak))
+        tryVerify(() => Qt.colorEqual(at(grabImage(row), 0.98), Theme.peak))
+        compare(H.byName(row, "levelFill").leftLevel, 0.95)
     }
 
     function test_add_row_toggle_and_confirm() {
