@@ -32,13 +32,13 @@ Window {
     // with openOver/showFor-style functions; a dialog that is not there yet opens nothing.
     property var addDialog: null
     property var routesDialog: null
-    property var voiceDialog: null
+    property var voiceDialog: voiceWindow
     property var settingsDialog: null
     property var recorderDialog: null
     property var screenDialog: null
-    property var scenesDialog: null
+    property var scenesDialog: scenesWindow
     property var replaceDialog: null
-    property var eqDialog: null
+    property var eqDialog: eqWindow
     readonly property var dialogs: root.present([root.addDialog, root.routesDialog, root.voiceDialog,
         root.settingsDialog, root.recorderDialog, root.screenDialog, root.scenesDialog, root.replaceDialog,
         root.eqDialog])
@@ -503,5 +503,23 @@ Window {
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 16
+    }
+
+    EqDialog {
+        id: eqWindow
+
+        mainWindow: root
+    }
+
+    VoiceDialog {
+        id: voiceWindow
+
+        mainWindow: root
+    }
+
+    ScenesDialog {
+        id: scenesWindow
+
+        mainWindow: root
     }
 }

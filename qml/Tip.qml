@@ -12,6 +12,7 @@ ToolTip {
 
     contentItem: Text {
         text: root.text
+        textFormat: Text.PlainText
         font.family: Theme.sans
         font.pixelSize: 12
         color: Theme.text
