@@ -29,13 +29,21 @@ Rectangle {
     border.color: root.current ? Theme.amber : Theme.border
 
     // The field takes the name afresh each time renaming starts; what was typed before and
-    // not saved is dropped.
+    // not saved is dropped. A row is also built anew, already renaming, when the scene list
+    // changes meanwhile.
+    function beginRename() {
+        renameField.text = root.sceneName
+        renameField.forceActiveFocus()
+        renameField.selectAll()
+    }
+
     onRenamingChanged: {
-        if (root.renaming) {
-            renameField.text = root.sceneName
-            renameField.forceActiveFocus()
-            renameField.selectAll()
-        }
+        if (root.renaming)
+            root.beginRename()
+    }
+    Component.onCompleted: {
+        if (root.renaming)
+            root.beginRename()
     }
 
     Icon {

@@ -37,6 +37,11 @@ Dialog {
         root.renamingId = ""
     }
 
+    function endEditing() {
+        root.renamingId = ""
+        root.deletingId = ""
+    }
+
     function askDelete(id) {
         root.renamingId = ""
         root.deletingId = id
@@ -50,11 +55,12 @@ Dialog {
     dialogWidth: 620
     maxBodyHeight: 520
 
+    // Every way of closing goes through closing(); a hide from elsewhere through the
+    // visibility. Either way nothing stays half renamed or half deleted for the next opening.
+    onClosing: root.endEditing()
     onVisibleChanged: {
-        if (!root.visible) {
-            root.renamingId = ""
-            root.deletingId = ""
-        }
+        if (!root.visible)
+            root.endEditing()
     }
 
     Text {

@@ -334,6 +334,15 @@ private slots:
         verifyProgramPictures(demo, demoDir, idsOf(screenshotSteps()));
         // The one step that sets the window's size itself.
         QCOMPARE(QImage(demoDir + "/05-main-fixed-size.png").size(), QSize(900, 640));
+        // The sound and scene windows are there in the demo world: each gives its picture, as
+        // wide as the window is made.
+        const QList<std::pair<const char*, int>> dialogShots = {{"02g-eq.png", 860},
+                                                                {"02h-eq-preset.png", 860},
+                                                                {"02i-eq-search.png", 860},
+                                                                {"08-scenes.png", 620},
+                                                                {"09d-voice.png", 640}};
+        for (const auto& [file, width] : dialogShots)
+            QVERIFY2(QImage(demoDir + "/" + file).width() == width, file);
         verifyProgramPictures(real, engineDir, kEngineRunIds);
         QVERIFY2(real.firstStepMs >= 6000, qPrintable(QString::number(real.firstStepMs)));
     }
