@@ -11,7 +11,7 @@ Item {
     property int columns: 4
     property real cellHeight: 92
     property alias delegate: grid.delegate
-    readonly property real cellWidth: root.cellWidth
+    readonly property real cellWidth: Math.floor(root.width / Math.max(1, root.columns))
     readonly property alias view: grid
 
     implicitWidth: 400

@@ -181,13 +181,14 @@ TestCase {
             compare(sent[0].id, data.want)
     }
 
-    // A voice card switches the voice on with the card's own pitch.
+    // A click on a voice card switches the voice on with the card's own pitch.
     function test_voice_card_sends_its_pitch() {
         load()
         const panel = createTemporaryObject(voiceComponent, testCase)
         panel.query = "гелий"
         tryVerify(() => H.byName(panel, "voicePreset:helium") !== null)
-        H.byName(panel, "voicePreset:helium").clicked()
+        waitForRendering(panel)
+        mouseClick(H.byName(panel, "voicePreset:helium"))
         const sent = testCase.rig.sent("setSource")
         compare(sent.length, 1)
         compare(sent[0].fx.voice, { on: true, preset: "helium", pitch: 12 })
