@@ -32,13 +32,13 @@ Window {
     // with openOver/showFor-style functions; a dialog that is not there yet opens nothing.
     readonly property var addDialog: addWindow
     readonly property var routesDialog: routesWindow
-    property var voiceDialog: null
+    readonly property var voiceDialog: voiceWindow
     property var settingsDialog: null
     property var recorderDialog: null
     property var screenDialog: null
-    property var scenesDialog: null
+    readonly property var scenesDialog: scenesWindow
     readonly property var replaceDialog: replaceWindow
-    property var eqDialog: null
+    readonly property var eqDialog: eqWindow
     readonly property var dialogs: root.present([root.addDialog, root.routesDialog, root.voiceDialog,
         root.settingsDialog, root.recorderDialog, root.screenDialog, root.scenesDialog, root.replaceDialog,
         root.eqDialog])
@@ -535,5 +535,23 @@ Window {
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 16
+    }
+
+    EqDialog {
+        id: eqWindow
+
+        mainWindow: root
+    }
+
+    VoiceDialog {
+        id: voiceWindow
+
+        mainWindow: root
+    }
+
+    ScenesDialog {
+        id: scenesWindow
+
+        mainWindow: root
     }
 }

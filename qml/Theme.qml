@@ -163,4 +163,43 @@ QtObject {
         }
         return out
     }
+
+    // A pitch shift in semitones as Russian text: "+1 полутон", "+3 полутона", "−5 полутонов";
+    // a value with a fraction always takes the genitive singular ("−0,5 полутона").
+    function pitchText(v) {
+        if (!root._isNumber(v))
+            return "\u2014"
+        const x = Number(v)
+        const sign = x > 0 ? "+" : x < 0 ? root.minus : ""
+        const a = Math.abs(x)
+        if (a !== Math.floor(a))
+            return sign + root.num(a) + " полутона"
+        const last = a % 10
+        const lastTwo = a % 100
+        const word = last === 1 && lastTwo !== 11 ? "полутон"
+                   : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? "полутона"
+                   : "полутонов"
+        return sign + a + " " + word
+    }
+
+    // The entries of a preset catalogue that a search and a category chip leave: the category
+    // "" keeps all; the trimmed query is looked for, ignoring case, in textOf(entry).
+    function filterPresets(list, query, category, textOf) {
+        const out = []
+        if (!list)
+            return out
+        const q = String(query === undefined || query === null ? "" : query).trim().toLowerCase()
+        const cat = String(category === undefined || category === null ? "" : category)
+        for (let i = 0; i < list.length; ++i) {
+            const e = list[i]
+            if (!e)
+                continue
+            if (cat !== "" && String(e.category) !== cat)
+                continue
+            if (q !== "" && String(textOf(e)).toLowerCase().indexOf(q) < 0)
+                continue
+            out.push(e)
+        }
+        return out
+    }
 }

@@ -353,6 +353,15 @@ private slots:
         };
         for (auto it = dialogPictures.cbegin(); it != dialogPictures.cend(); ++it)
             QCOMPARE(QImage(demoDir + "/" + it.key()).size(), it.value());
+        // The sound and scene windows are there in the demo world: each gives its picture, as
+        // wide as the window is made.
+        const QList<std::pair<const char*, int>> dialogShots = {{"02g-eq.png", 860},
+                                                                {"02h-eq-preset.png", 860},
+                                                                {"02i-eq-search.png", 860},
+                                                                {"08-scenes.png", 620},
+                                                                {"09d-voice.png", 640}};
+        for (const auto& [file, width] : dialogShots)
+            QVERIFY2(QImage(demoDir + "/" + file).width() == width, file);
         verifyProgramPictures(real, engineDir, kEngineRunIds);
         QVERIFY2(real.firstStepMs >= 6000, qPrintable(QString::number(real.firstStepMs)));
     }

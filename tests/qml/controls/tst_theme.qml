@@ -55,6 +55,24 @@ TestCase {
         compare(Theme.pan(data.v), data.want)
     }
 
+    // The Russian plural follows the last two digits; any fraction takes "полутона".
+    function test_pitchText_data() {
+        return [
+            { tag: "eleven", v: 11, want: "+11 полутонов" },
+            { tag: "twenty-one", v: 21, want: "+21 полутон" },
+            { tag: "twelve", v: 12, want: "+12 полутонов" },
+            { tag: "three", v: 3, want: "+3 полутона" },
+            { tag: "minus five", v: -5, want: "\u22125 полутонов" },
+            { tag: "minus one", v: -1, want: "\u22121 полутон" },
+            { tag: "fraction", v: -0.5, want: "\u22120,5 полутона" },
+            { tag: "zero", v: 0, want: "0 полутонов" }
+        ]
+    }
+
+    function test_pitchText(data) {
+        compare(Theme.pitchText(data.v), data.want)
+    }
+
     function test_hex_data() {
         return [
             { tag: "argb text", c: "#8C08090B", want: "08090B" },
