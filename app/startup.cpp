@@ -98,6 +98,9 @@ int runInterface(QApplication& app) {
 
     Recorder recorder(&backend);
     CableSetup cable(&backend);
+    // A screenshot run shows the install's progress; it must not fetch and start a driver.
+    if (options.screenshots)
+        cable.simulateInstall();
 
     QQmlApplicationEngine engine;
     engine.addImageProvider(QStringLiteral("icon"), new LineIconProvider);
