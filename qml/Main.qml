@@ -33,9 +33,9 @@ Window {
     property var addDialog: null
     property var routesDialog: null
     property var voiceDialog: null
-    property var settingsDialog: null
-    property var recorderDialog: null
-    property var screenDialog: null
+    property var settingsDialog: settingsWindow
+    property var recorderDialog: recorderWindow
+    property var screenDialog: screenWindow
     property var scenesDialog: null
     property var replaceDialog: null
     property var eqDialog: null
@@ -496,6 +496,32 @@ Window {
             hoverEnabled: true
             acceptedButtons: Qt.AllButtons
             onPressed: root.closeDialogs()
+        }
+    }
+
+    SettingsDialog {
+        id: settingsWindow
+
+        mainWindow: root
+    }
+
+    RecorderDialog {
+        id: recorderWindow
+
+        mainWindow: root
+        onSettingsRequested: {
+            recorderWindow.close()
+            root.openSettings("record")
+        }
+    }
+
+    ScreenRecordDialog {
+        id: screenWindow
+
+        mainWindow: root
+        onSettingsRequested: {
+            screenWindow.close()
+            root.openSettings("record")
         }
     }
 
