@@ -73,6 +73,8 @@ Dialog {
     Loader {
         objectName: "voiceTab"
         width: parent ? parent.width : 0
+        // An unloaded Loader keeps the size of its last item: hidden, the column skips it.
+        visible: root.tab === "voice"
         active: root.tab === "voice"
         source: "SettingsVoiceTab.qml"
     }
