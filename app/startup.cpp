@@ -118,6 +118,9 @@ int runInterface(QApplication& app) {
     };
     QObject::connect(&recorder, &Recorder::videoChanged, &backend, holdBlink);
     QObject::connect(&recorder, &Recorder::audioChanged, &backend, holdBlink);
+    // A screenshot run shows the install's progress; it must not fetch and start a driver.
+    if (options.screenshots)
+        cable.simulateInstall();
     milestone("native objects");
 
     QQmlApplicationEngine engine;

@@ -326,6 +326,8 @@ void Backend::computeDerived(const RowContext& ctx, const QList<QVariantMap>& ch
                     {QStringLiteral("startWithWindows"), st.startWithWindows},
                     {QStringLiteral("systemEndpointId"), qstr(st.systemEndpointId)},
                     {QStringLiteral("volumeKnob"), qstr(st.volumeKnob)},
+                    {QStringLiteral("videoFolder"), qstr(st.videoFolder)},
+                    {QStringLiteral("audioFolder"), qstr(st.audioFolder)},
                     {QStringLiteral("hotkeys"), hotkeys}};
 
     out.windows = {{QStringLiteral("known"), m_connected && !m_endpoints.empty()},

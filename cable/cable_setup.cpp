@@ -120,6 +120,10 @@ void CableSetup::install() {
     }
     if (m_backend)
         m_backend->setSettings({{QStringLiteral("virtualMicAuto"), true}});
+    if (m_simulatedMs > 0) {
+        simulateDownload();
+        return;
+    }
 
     // Only the bundled installer or a fresh download: anything an earlier run left in the work
     // folder may have been swapped since.
@@ -132,6 +136,8 @@ void CableSetup::install() {
 
 void CableSetup::cancel() {
     m_waitTimer->stop();
+    if (m_simulation)
+        m_simulation->stop();
     // Taken out first: aborting a reply emits its finished() on the spot, and a killed process
     // reports later; neither may be mistaken for a failure of the run.
     if (QNetworkReply* reply = m_reply) {

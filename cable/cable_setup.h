@@ -17,11 +17,13 @@
 //
 // Files: cable_setup.cpp (states, install, check, launch, wait, finish), cable_download.cpp
 // (download, body check, save, unpack), cable_environment.cpp (addresses, folders, system
-// calls). The system calls sit behind cable_unpack.h, cable_signature.h and cable_elevation.h.
+// calls), cable_simulation.cpp (the download shown by the screenshot run). The system calls sit
+// behind cable_unpack.h, cable_signature.h and cable_elevation.h.
 
 #include "cable/cable_elevation.h"
 #include "cable/cable_unpack.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -96,6 +98,7 @@ public:
     static constexpr qint64 kMinPackageBytes = 1000;
     static constexpr int kWaitMs = 30000;
     static constexpr int kDownloadAddresses = 2;
+    static constexpr int kSimulatedDownloadMs = 1200;
 
     explicit CableSetup(Backend* backend, QObject* parent = nullptr);
     CableSetup(Backend* backend, CableEnvironment environment, QObject* parent = nullptr);
@@ -111,6 +114,11 @@ public:
     Q_INVOKABLE void cancel();
     Q_INVOKABLE void dismiss();
     Q_INVOKABLE void openSite();
+
+    // For the screenshot run: from now on install() shows a download advancing over `ms` and
+    // then waits for the cable as usual, without the network, files or any process (the demo
+    // engine is asked to show its cable once the download is through).
+    void simulateInstall(int ms = kSimulatedDownloadMs);
 
     // The fixed names and places, for the tests and the diagnostics.
     QString packagePath() const;
@@ -135,6 +143,10 @@ private:
     void checkUnpackedSize();
     void refuseUnpacked();
     QString downloadText(int percent) const;
+
+    // cable_simulation.cpp
+    void simulateDownload();
+    void advanceSimulation();
 
     // cable_setup.cpp
     void check(const QString& installer);
@@ -165,6 +177,10 @@ private:
     QTimer* m_unpackWatch = nullptr;
     std::unique_ptr<InstallerProcess> m_installer;
     CableWaitTimer* m_waitTimer = nullptr;
+
+    int m_simulatedMs = 0; // 0: install() is real
+    QTimer* m_simulation = nullptr;
+    QElapsedTimer m_simulationClock;
 };
 
 } // namespace qv::ui

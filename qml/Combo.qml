@@ -11,6 +11,7 @@ ComboBox {
     property var items: []
     property string currentId: ""
     property string placeholder: "—"
+    property int listMaxHeight: 320
     readonly property int currentItemIndex: root.indexOfId(root.currentId)
 
     signal picked(string id)
@@ -117,7 +118,7 @@ ComboBox {
     popup: Popup {
         y: root.height + 4
         width: Math.max(320, root.width)
-        implicitHeight: Math.min(320, contentItem.implicitHeight + 8)
+        implicitHeight: Math.min(root.listMaxHeight, contentItem.implicitHeight + 8)
         padding: 4
 
         contentItem: ListView {

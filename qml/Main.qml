@@ -33,9 +33,9 @@ Window {
     readonly property var addDialog: addWindow
     readonly property var routesDialog: routesWindow
     readonly property var voiceDialog: voiceWindow
-    property var settingsDialog: null
-    property var recorderDialog: null
-    property var screenDialog: null
+    readonly property var settingsDialog: settingsWindow
+    readonly property var recorderDialog: recorderWindow
+    readonly property var screenDialog: screenWindow
     readonly property var scenesDialog: scenesWindow
     readonly property var replaceDialog: replaceWindow
     readonly property var eqDialog: eqWindow
@@ -529,6 +529,32 @@ Window {
         id: replaceWindow
 
         mainWindow: root
+    }
+
+    SettingsDialog {
+        id: settingsWindow
+
+        mainWindow: root
+    }
+
+    RecorderDialog {
+        id: recorderWindow
+
+        mainWindow: root
+        onSettingsRequested: {
+            recorderWindow.close()
+            root.openSettings("record")
+        }
+    }
+
+    ScreenRecordDialog {
+        id: screenWindow
+
+        mainWindow: root
+        onSettingsRequested: {
+            screenWindow.close()
+            root.openSettings("record")
+        }
     }
 
     Toast {

@@ -122,6 +122,62 @@ QtObject {
         return "E8E6E1"
     }
 
+    // The engine's sample rate in kHz as a plain number: 48000 is "48 кГц", 44100 "44.1 кГц".
+    function khz(rate) {
+        const hz = root._isNumber(rate) ? Number(rate) : 48000
+        return (Math.round(hz / 100) / 10) + " кГц"
+    }
+
+    // Choices of what the keyboard's volume knob moves: the first output that is on (by
+    // default), each output that is on, or nothing. Outputs are `qv.outputsList` entries.
+    function knobChoices(outputs) {
+        const on = []
+        for (let i = 0; outputs && i < outputs.length; ++i) {
+            const o = outputs[i]
+            if (o && o.on)
+                on.push({ id: String(o.id), name: String(o.label || o.name || "") })
+        }
+        const first = on.length > 0 ? "Первые в QUORVEL — «" + on[0].name + "»" : "Первые наушники в QUORVEL"
+        return [{ id: "", name: first }].concat(on, [{ id: "off", name: "Ничем — только Windows" }])
+    }
+
+    // A cable's name in the virtual-microphone list: VB-CABLE by its product name, a
+    // Voicemeeter input without the vendor's suffix.
+    function cableName(name) {
+        const s = String(name || "")
+        if (s.indexOf("(VB-Audio Virtual Cable)") >= 0)
+            return "VB-CABLE"
+        return s.replace(/ ?\(VB-Audio Voicemeeter VAIO\)$/, "")
+    }
+
+    // The virtual-microphone choices: none (or the driver), then the current cable, VB-CABLE and
+    // the other cable outputs. Only a cable whose recording end is known is offered, and each
+    // recording end once: the same cable reached through two playback endpoints is one choice.
+    // `suggest(renderId)` is the Backend's suggestRecord.
+    function virtualMicChoices(virtualMic, vbCable, cableOutputs, suggest) {
+        const vm = virtualMic || {}
+        const vb = vbCable || {}
+        const list = [{ id: "", name: vm.driver ? "QUORVEL Mic (драйвер)" : "Нет — программы слышат сам микрофон" }]
+        const offered = {}
+        const offer = (id, name) => {
+            const render = String(id || "")
+            const record = render === "" ? "" : String(suggest(render) || "")
+            if (record === "" || offered[record])
+                return
+            offered[record] = true
+            list.push({ id: render, name: root.cableName(name) })
+        }
+        if (vm.mode === "cable")
+            offer(vm.renderId, vm.renderName)
+        if (vb.present)
+            offer(vb.renderId, vb.renderName)
+        for (let i = 0; cableOutputs && i < cableOutputs.length; ++i) {
+            if (cableOutputs[i])
+                offer(cableOutputs[i].endpointId, cableOutputs[i].name)
+        }
+        return list
+    }
+
     function icon(name, c, w) {
         return "image://icon/" + name + "?c=" + root.hex(c) + "&w=" + (w === undefined ? 1.8 : w)
     }

@@ -45,6 +45,7 @@ private slots:
     void finishPointsTheVirtualMicrophoneAtTheCable();
     void busyCallsAreIgnoredAndCancelEndsTheWait();
     void bundledAndSite();
+    void simulatedInstallTouchesNothing();
 };
 
 void CableFlowTest::signatureVerdicts_data() {
@@ -314,6 +315,36 @@ void CableFlowTest::bundledAndSite() {
     QVERIFY(with.setup->bundled());
     with.setup->openSite();
     QCOMPARE(with.opened, QList<QUrl>{QUrl(QStringLiteral("https://vb-audio.com/Cable/"))});
+}
+
+// The screenshot run's install: a download advancing with the clock, then the usual wait. Not a
+// request, not a file, not a system call, even with installers at hand.
+void CableFlowTest::simulatedInstallTouchesNothing() {
+    qv::test::LoopbackServer server;
+    CableRig rig;
+    rig.bundle();
+    rig.leaveInstaller();
+    rig.create([&](qv::ui::CableEnvironment& env) { env.downloadServer = server.base(); });
+    rig.setup->simulateInstall(400);
+    rig.setup->install();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.state(), QStringLiteral("wait"), 5000);
+
+    QList<int> progress;
+    for (const QStringList& step : rig.history) {
+        if (step.at(0) == QLatin1String("download"))
+            progress.append(step.at(2).toInt());
+    }
+    QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
+    QCOMPARE(progress.first(), 0);
+    for (qsizetype i = 1; i < progress.size(); ++i)
+        QVERIFY(progress.at(i) > progress.at(i - 1) && progress.at(i) < 100);
+    QVERIFY(server.paths().isEmpty());
+    QVERIFY(rig.verified.isEmpty());
+    QVERIFY(rig.launches.empty());
+    QVERIFY(!QFile::exists(rig.setup->packagePath()));
+
+    rig.showCable(true);
+    QTRY_COMPARE(rig.state(), QStringLiteral("done"));
 }
 
 QTEST_MAIN(CableFlowTest)

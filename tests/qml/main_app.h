@@ -5,6 +5,7 @@
 #include "backend/backend.h"
 #include "cable/cable_setup.h"
 #include "desktop/app_icon_provider.h"
+#include "desktop/hotkey_service.h"
 #include "desktop/line_icon_provider.h"
 #include "desktop/window_tools.h"
 #include "engine/demo_transport.h"
@@ -37,6 +38,14 @@ signals:
     void quittingChanged();
 };
 
+// Global input that starts and never reports a key: hotkeys are available, captures wait.
+class QuietKeys final : public ui::HotkeySource {
+public:
+    bool start(ui::HotkeyInput&) override { return true; }
+    QString keyName(const ui::HotkeyKey&) const override { return {}; }
+    QString virtualKeyName(int) const override { return {}; }
+};
+
 struct MainOptions {
     bool tray = false;
     bool screenshots = false;
@@ -50,6 +59,7 @@ struct MainApp {
     FakeTray tray;
     ui::Recorder recorder{&backend};
     ui::CableSetup cable{&backend};
+    ui::HotkeyService keys{std::make_unique<QuietKeys>()};
     QQmlApplicationEngine engine;
     QQuickWindow* window = nullptr;
 
@@ -63,7 +73,7 @@ struct MainApp {
         c->setContextProperty(QStringLiteral("qvTray"), &tray);
         c->setContextProperty(QStringLiteral("qvRec"), &recorder);
         c->setContextProperty(QStringLiteral("qvCable"), &cable);
-        c->setContextProperty(QStringLiteral("qvKeys"), nullptr);
+        c->setContextProperty(QStringLiteral("qvKeys"), &keys);
         c->setContextProperty(QStringLiteral("qvStartMinimized"), o.startMinimized);
         c->setContextProperty(QStringLiteral("qvScreenshots"), o.screenshots);
         engine.load(QUrl(ui::kMainQmlUrl));

@@ -127,6 +127,65 @@ TestCase {
         compare(issues[0].kind, "listen")
     }
 
+    function test_khz_data() {
+        return [
+            { tag: "44.1 kHz", v: 44100, want: "44.1 кГц" },
+            { tag: "48 kHz", v: 48000, want: "48 кГц" },
+            { tag: "missing", v: undefined, want: "48 кГц" }
+        ]
+    }
+
+    function test_khz(data) {
+        compare(Theme.khz(data.v), data.want)
+    }
+
+    function test_knobChoices_data() {
+        return [
+            { tag: "no outputs", outputs: [], want: ["", "off"], first: "Первые наушники в QUORVEL" },
+            { tag: "none on", outputs: [{ id: "out:a", name: "A", label: "", on: false }],
+              want: ["", "off"], first: "Первые наушники в QUORVEL" },
+            { tag: "label before name", outputs: [{ id: "out:a", name: "A", label: "", on: false },
+                                                  { id: "out:b", name: "B", label: "Мои", on: true },
+                                                  { id: "out:c", name: "C", label: "", on: true }],
+              want: ["", "out:b", "out:c", "off"], first: "Первые в QUORVEL — «Мои»" }
+        ]
+    }
+
+    function test_knobChoices(data) {
+        const list = Theme.knobChoices(data.outputs)
+        compare(list.map(c => c.id), data.want)
+        compare(list[0].name, data.first)
+        compare(list[list.length - 1].name, "Ничем — только Windows")
+    }
+
+    // Cables are offered by their recording end: the same end twice is one choice, an unknown
+    // end none; VB-CABLE goes by its product name, Voicemeeter without the vendor suffix.
+    function test_virtualMicChoices_data() {
+        const records = { "cab-in": "cab-out", "cab-16": "cab-out", "vm-aux": "vm-aux-out", "spk": "" }
+        const suggest = (id) => records[id] || ""
+        return [
+            { tag: "same cable twice", suggest: suggest, vm: { mode: "none", driver: false },
+              vb: { present: true, renderId: "cab-in", renderName: "CABLE Input (VB-Audio Virtual Cable)" },
+              outputs: [{ endpointId: "cab-16", name: "CABLE In 16ch (VB-Audio Virtual Cable)" },
+                        { endpointId: "spk", name: "Динамики" },
+                        { endpointId: "vm-aux", name: "Voicemeeter AUX Input (VB-Audio Voicemeeter VAIO)" }],
+              ids: ["", "cab-in", "vm-aux"],
+              names: ["Нет — программы слышат сам микрофон", "VB-CABLE", "Voicemeeter AUX Input"] },
+            { tag: "current cable first", suggest: suggest,
+              vm: { mode: "cable", driver: true, renderId: "vm-aux", renderName: "Voicemeeter AUX Input (VB-Audio Voicemeeter VAIO)" },
+              vb: { present: true, renderId: "cab-in", renderName: "CABLE Input (VB-Audio Virtual Cable)" },
+              outputs: [{ endpointId: "vm-aux", name: "Voicemeeter AUX Input (VB-Audio Voicemeeter VAIO)" }],
+              ids: ["", "vm-aux", "cab-in"],
+              names: ["QUORVEL Mic (драйвер)", "Voicemeeter AUX Input", "VB-CABLE"] }
+        ]
+    }
+
+    function test_virtualMicChoices(data) {
+        const list = Theme.virtualMicChoices(data.vm, data.vb, data.outputs, data.suggest)
+        compare(list.map(c => c.id), data.ids)
+        compare(list.map(c => c.name), data.names)
+    }
+
     function test_fonts_and_colours() {
         compare(Theme.sans, "IBM Plex Sans")
         compare(Theme.mono, "IBM Plex Mono")

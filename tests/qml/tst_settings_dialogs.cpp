@@ -1,0 +1,149 @@
+// The settings, recorder and screen recording windows as the main window opens them, on the demo
+// engine: a tab change ends a hotkey capture, the buffer segments, the folder reset and the
+// recorder's first pick.
+
+#include "backend/list_model.h"
+#include "tests/qml/main_app.h"
+
+#include <QJSValue>
+#include <QQuickItem>
+#include <QTest>
+
+using App = qv::test::MainApp;
+
+namespace {
+
+// Every item below `root` (delegates included) whose property `name` has `value`.
+QList<QQuickItem*> itemsWhere(QQuickItem* root, const char* name, const QVariant& value) {
+    QList<QQuickItem*> found;
+    if (!root)
+        return found;
+    if (root->property(name) == value)
+        found.append(root);
+    for (QQuickItem* child : root->childItems())
+        found += itemsWhere(child, name, value);
+    return found;
+}
+
+QQuickItem* named(QQuickWindow* window, const QString& name) {
+    const QList<QQuickItem*> items = itemsWhere(window->contentItem(), "objectName", name);
+    return items.isEmpty() ? nullptr : items.constFirst();
+}
+
+QStringList pickedIds(QQuickWindow* recorder) {
+    QVariant picked = recorder->property("picked");
+    if (picked.canConvert<QJSValue>())
+        picked = picked.value<QJSValue>().toVariant();
+    return picked.toStringList();
+}
+
+} // namespace
+
+class SettingsDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Changing the settings tab scrolls the body to the top and ends a capture that waits for
+    // a key, and so does hiding the window; the window keeps one height on every tab.
+    void settingsTabEndsACapture() {
+        App app({});
+        QVERIFY(app.start());
+        app.step("settings-keys");
+        QQuickWindow* settings = app.dialog("settingsDialog");
+        QTRY_VERIFY(settings->isVisible());
+        const int height = settings->height();
+        auto* flick = settings->property("bodyFlick").value<QQuickItem*>();
+        for (const char* tab : {"sound", "window", "voice", "record", "engine", "keys"}) {
+            app.keys.capture(QStringLiteral("micMute"));
+            flick->setProperty("contentY", 120);
+            settings->setProperty("tab", QString::fromLatin1(tab));
+            QCOMPARE(app.keys.capturing(), QString());
+            QCOMPARE(flick->property("contentY").toReal(), 0.0);
+            QCOMPARE(settings->height(), height);
+        }
+        app.keys.capture(QStringLiteral("voice"));
+        QQuickItem* row = named(settings, QStringLiteral("hotkey_voice"));
+        QVERIFY(row);
+        QVERIFY(row->property("waiting").toBool());
+        settings->close();
+        QTRY_COMPARE(app.keys.capturing(), QString());
+        QVERIFY(!row->property("waiting").toBool());
+    }
+
+    // The buffer choice marks the stored value rounded, and nothing for a value it does not
+    // offer.
+    void bufferMarksOnlyAnOfferedValue_data() {
+        QTest::addColumn<double>("bufferMs");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("7 ms") << 7.0 << QStringList();
+        QTest::newRow("20 ms") << 20.0 << QStringList{"20 мс"};
+        QTest::newRow("4.6 ms") << 4.6 << QStringList{"5 мс"};
+    }
+    void bufferMarksOnlyAnOfferedValue() {
+        QFETCH(double, bufferMs);
+        QFETCH(QStringList, selected);
+        App app({});
+        QVERIFY(app.start());
+        app.step("settings");
+        app.backend.setSettings({{QStringLiteral("bufferMs"), bufferMs}});
+        QQuickWindow* settings = app.dialog("settingsDialog");
+        QTRY_VERIFY(settings->isVisible());
+        QStringList shown;
+        for (QQuickItem* segment :
+             itemsWhere(named(settings, QStringLiteral("bufferChoice")), "selected", true))
+            shown.append(segment->property("label").toString());
+        QCOMPARE(shown, selected);
+    }
+
+    // A folder of its own gives its row the button back to the default folder; the other row
+    // keeps none.
+    void folderSetShowsItsReset() {
+        App app({});
+        QVERIFY(app.start());
+        app.step("settings-record");
+        QQuickWindow* settings = app.dialog("settingsDialog");
+        QTRY_VERIFY(settings->isVisible());
+        const auto resetShown = [&](const char* row) {
+            const QList<QQuickItem*> buttons =
+                itemsWhere(named(settings, QString::fromLatin1(row)), "tip",
+                           QStringLiteral("Папка по умолчанию"));
+            return buttons.size() == 1 && buttons.constFirst()->isVisible();
+        };
+        QVERIFY(!resetShown("videoFolderRow"));
+        app.backend.setSettings({{QStringLiteral("videoFolder"), QStringLiteral("/tmp/clips")}});
+        QTRY_VERIFY(resetShown("videoFolderRow"));
+        QVERIFY(!resetShown("audioFolderRow"));
+    }
+
+    // Shown with nothing picked, the recorder picks the first device that is not the virtual
+    // microphone, every time; a choice of the user's stays between showings.
+    void recorderPicksTheFirstRealDevice() {
+        App app({});
+        QVERIFY(app.start());
+        QStringList real;
+        const auto* devices = qobject_cast<qv::ui::ListModel*>(app.backend.devices());
+        QVERIFY(devices);
+        for (int i = 0; i < devices->count(); ++i) {
+            const QVariantMap row = devices->get(i);
+            if (row.value("kind") == "physical")
+                real.append(row.value("id").toString());
+        }
+        QVERIFY(real.size() >= 2);
+        QQuickWindow* recorder = app.dialog("recorderDialog");
+        for (const QStringList& choice : {QStringList(), QStringList{real.at(1)}}) {
+            app.step("recorder");
+            QTRY_VERIFY(recorder->isVisible());
+            recorder->setProperty("picked", choice);
+            recorder->close();
+            QTRY_VERIFY(!recorder->isVisible());
+            app.step("recorder");
+            QTRY_VERIFY(recorder->isVisible());
+            // The window tells QML of its showing a moment later.
+            QTRY_COMPARE(pickedIds(recorder), choice.isEmpty() ? QStringList{real.at(0)} : choice);
+            recorder->close();
+        }
+    }
+};
+
+QTEST_MAIN(SettingsDialogsTest)
+#include "tst_settings_dialogs.moc"
