@@ -53,7 +53,6 @@ Column {
                 width: parent.width - 24
                 height: parent.height
                 text: root.folder
-                textFormat: Text.PlainText
                 font.family: Theme.sans
                 font.pixelSize: 13
                 color: Theme.text3

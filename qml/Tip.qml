@@ -13,7 +13,6 @@ ToolTip {
     contentItem: Text {
         textFormat: Text.PlainText
         text: root.text
-        textFormat: Text.PlainText
         font.family: Theme.sans
         font.pixelSize: 12
         color: Theme.text
