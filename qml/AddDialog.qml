@@ -91,6 +91,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         width: parent ? parent.width : 0
         text: root.inputs
               ? "Микрофон или линейный вход становится каналом в главном окне. Сразу после добавления выберите, в какие приложения идёт голос."
@@ -135,6 +136,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         visible: root.inputs && root.entries.length === 0
         width: parent ? parent.width : 0
         text: "Windows не сообщает ни об одном микрофоне или входе."
@@ -145,6 +147,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         visible: !root.inputs
         width: parent ? parent.width : 0
         text: "«QUORVEL» и «QUORVEL Mic» здесь нет: это сам QUORVEL. Голос микрофона в приложения — кнопка «Куда идёт голос» на канале микрофона."

@@ -57,6 +57,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             objectName: "cableIntro"
             visible: root.cableState === "" && !root.present
             width: content.width
@@ -131,6 +132,7 @@ Rectangle {
         }
 
         Text {
+            objectName: "cableCreditText"
             width: content.width
             text: "VB-CABLE — программа VB-Audio Software (<a href=\"site\">vb-audio.com</a>), "
                   + "donationware: участие приветствуется. QUORVEL только устанавливает и использует её."

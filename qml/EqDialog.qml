@@ -112,6 +112,7 @@ Dialog {
         }
 
         Text {
+            textFormat: Text.PlainText
             x: 16
             y: 12
             text: "+12"
@@ -121,6 +122,7 @@ Dialog {
         }
 
         Text {
+            textFormat: Text.PlainText
             x: 16
             y: 130
             text: "\u221212"
@@ -147,6 +149,7 @@ Dialog {
                 spacing: 6
 
                 Text {
+                    textFormat: Text.PlainText
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     text: Theme.db(band.shown)
@@ -168,6 +171,7 @@ Dialog {
                 }
 
                 Text {
+                    textFormat: Text.PlainText
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     text: root.bandLabels[band.index]
@@ -180,6 +184,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         width: parent.width
         text: "Двойной щелчок по ползунку — 0 дБ. Громкость сама снижается на самый большой подъём кривой — эквалайзер не перегружает звук; если стало тише, прибавьте фейдер устройства."
         wrapMode: Text.Wrap
@@ -189,6 +194,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         text: "ГОТОВЫЕ НАСТРОЙКИ · " + root.presets.length
         font.family: Theme.sans
         font.pixelSize: 11

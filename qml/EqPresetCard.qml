@@ -37,6 +37,7 @@ Item {
         border.color: root.selected ? Theme.amber : Theme.border
 
         Text {
+            textFormat: Text.PlainText
             x: 10
             y: 8
             width: card.width - 20
@@ -49,6 +50,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             x: 10
             y: 26
             width: card.width - 20

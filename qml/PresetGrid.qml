@@ -32,6 +32,7 @@ Item {
     }
 
     Text {
+        textFormat: Text.PlainText
         objectName: "noMatch"
         anchors.centerIn: parent
         visible: !root.model || root.model.length === 0

@@ -51,6 +51,7 @@ Dialog {
     subheading: root.row ? "«" + String(root.row.name) + "»" : ""
 
     Text {
+        textFormat: Text.PlainText
         width: parent ? parent.width : 0
         text: root.mic
               ? "Выберите другой микрофон — громкость, обработка, изменение голоса и куда идёт голос перейдут на него. Звук переключится сразу."
@@ -80,6 +81,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         objectName: "noCandidates"
         visible: root.candidates.length === 0
         width: parent ? parent.width : 0

@@ -129,6 +129,7 @@ Column {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: "Собственная задержка — для Bluetooth и некоторых USB-устройств: насколько позже они звучат, чтобы QUORVEL подогнал остальные."
             font.family: Theme.sans

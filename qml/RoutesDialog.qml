@@ -132,6 +132,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         topPadding: 6
         text: "ПРИЛОЖЕНИЯ"
         font.family: Theme.sans
@@ -166,6 +167,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         visible: root.appCount === 0
         width: parent ? parent.width : 0
         text: "Приложений пока нет: они появляются сами, когда начинают играть звук."

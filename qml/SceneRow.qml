@@ -73,6 +73,7 @@ Rectangle {
         }
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: root.current && root.modified ? "включена, есть изменения — «Перезаписать», чтобы сохранить"
                 : root.current ? "включена" : "нажмите «Включить»"

@@ -64,6 +64,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         width: parent.width
         text: "Сцена запоминает всё сразу: микрофоны и устройства, что где играет, громкости, обработку, изменение голоса и настройки звука. Например, «Игра» и «Стрим» — переключаются одним нажатием."
         wrapMode: Text.Wrap
@@ -125,6 +126,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         width: parent.width
         visible: root.scenes.length === 0
         text: "Сцен пока нет. Настройте всё как нужно, введите название и нажмите «Сохранить текущие»."
@@ -135,6 +137,7 @@ Dialog {
     }
 
     Text {
+        textFormat: Text.PlainText
         width: parent.width
         text: "Не входят в сцену: горячие клавиши, автозапуск и папки записи — они общие."
         wrapMode: Text.Wrap

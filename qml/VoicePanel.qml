@@ -67,6 +67,7 @@ Column {
     spacing: 12
 
     Text {
+        textFormat: Text.PlainText
         width: root.width
         visible: !root.mic
         text: "Микрофонов нет. Добавьте его: «Добавить» → «Микрофоны»."
@@ -144,6 +145,7 @@ Column {
         visible: !!root.mic
 
         Text {
+            textFormat: Text.PlainText
             anchors.verticalCenter: parent.verticalCenter
             text: "Высота"
             font.family: Theme.sans
@@ -171,6 +173,7 @@ Column {
         }
 
         Text {
+            textFormat: Text.PlainText
             objectName: "voicePitchText"
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
@@ -182,6 +185,7 @@ Column {
     }
 
     Text {
+        textFormat: Text.PlainText
         objectName: "voiceNote"
         width: root.width
         text: (root.viaDriver ? "" : "Виртуальный микрофон не настроен: изменённый голос пока слышите только вы (кнопка с наушниками на канале микрофона — «Слышать себя»), приложения записывают сам микрофон. Настроить: «Настройки» → «Голос» → «Виртуальный микрофон». ")

@@ -40,6 +40,7 @@ Item {
             spacing: 2
 
             Text {
+                textFormat: Text.PlainText
                 width: parent.width
                 text: String(root.preset.name)
                 elide: Text.ElideRight
@@ -50,6 +51,7 @@ Item {
             }
 
             Text {
+                textFormat: Text.PlainText
                 width: parent.width
                 text: String(root.preset.hint)
                 elide: Text.ElideRight

@@ -64,6 +64,10 @@ struct MainApp {
     QQuickWindow* window = nullptr;
 
     explicit MainApp(MainOptions o) {
+        // The window's own fonts, once per process; linking this in also registers the native
+        // meter item the documents import.
+        static const int fonts = ui::registerQmlFonts();
+        Q_UNUSED(fonts);
         tray.available = o.tray;
         engine.addImageProvider(QStringLiteral("icon"), new ui::LineIconProvider);
         engine.addImageProvider(QStringLiteral("appicon"), new ui::AppIconProvider);
