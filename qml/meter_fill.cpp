@@ -350,11 +350,14 @@ void MeterFill::watchAncestors() {
     QQuickWindow* w = m_window;
     if (!w)
         return;
+    // Hiding the window stops the meters at once; moves of parents are checked once settled.
     auto watch = [this](auto* sender, auto signal) {
         m_watchConnections.append(connect(sender, signal, this, &MeterFill::scheduleRefresh));
     };
-    watch(w, &QWindow::visibleChanged);
-    watch(w, &QWindow::visibilityChanged);
+    m_watchConnections.append(
+        connect(w, &QWindow::visibleChanged, this, &MeterFill::refreshViewing));
+    m_watchConnections.append(
+        connect(w, &QWindow::visibilityChanged, this, &MeterFill::refreshViewing));
     watch(w, &QWindow::widthChanged);
     watch(w, &QWindow::heightChanged);
     for (QQuickItem* p = parentItem(); p; p = p->parentItem()) {

@@ -65,6 +65,8 @@ private slots:
         App app({tray, screenshots, false});
         QVERIFY(app.window);
         QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        QVERIFY(app.start());
+        QTRY_VERIFY(app.backend.meters()->property("running").toBool()); // shown: they run
         app.tray.quitting = quitting;
 
         // close() tells whether the window really closed or refused and went to the tray.
@@ -73,8 +75,11 @@ private slots:
         QCOMPARE(app.tray.hidden, toTray ? 1 : 0);
         // Either way the place is saved first.
         QVERIFY(settings().contains(QStringLiteral("window/pos")));
-        // The meters stop while nobody sees them.
+        // The meters stop while nobody sees them: no tick moves a level any more.
         QVERIFY(!app.backend.meters()->property("running").toBool());
+        const int frame = app.backend.meters()->property("frame").toInt();
+        QTest::qWait(100);
+        QCOMPARE(app.backend.meters()->property("frame").toInt(), frame);
     }
 
     // Started with Windows: only the tray icon with a tray, a minimised window without one.
