@@ -18,7 +18,30 @@
 #include <QQuickWindow>
 #include <QTest>
 
+#include <functional>
+
 namespace qv::test {
+
+// The first item below `root`, parents before children, for which `match` holds. Repeated rows
+// are not QObject children of their window, so the search walks the items.
+inline QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& match) {
+    if (!root)
+        return nullptr;
+    if (match(root))
+        return root;
+    for (QQuickItem* child : root->childItems()) {
+        if (QQuickItem* found = findItem(child, match))
+            return found;
+    }
+    return nullptr;
+}
+
+inline QQuickItem* named(QQuickItem* root, const QString& name) {
+    return findItem(root, [&](QQuickItem* i) { return i->objectName() == name; });
+}
+inline QQuickItem* named(QQuickWindow* w, const QString& name) {
+    return w ? named(w->contentItem(), name) : nullptr;
+}
 
 // What the window needs of the tray: whether there is one, whether the program is quitting, and
 // the call that tells it the window went to the tray.

@@ -18,6 +18,8 @@
 #include <memory>
 
 using App = qv::test::MainApp;
+using qv::test::findItem;
+using qv::test::named;
 
 namespace {
 
@@ -40,26 +42,6 @@ QQuickWindow* makeDialog(App& app, const QByteArray& extra) {
 
 void openOver(QObject* dialog, QQuickWindow* over) {
     QMetaObject::invokeMethod(dialog, "openOver", Q_ARG(QVariant, QVariant::fromValue(over)));
-}
-
-// The first item below `root`, parents before children, for which `match` holds.
-QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& match) {
-    if (!root)
-        return nullptr;
-    if (match(root))
-        return root;
-    for (QQuickItem* child : root->childItems()) {
-        if (QQuickItem* found = findItem(child, match))
-            return found;
-    }
-    return nullptr;
-}
-
-QQuickItem* named(QQuickItem* root, const QString& name) {
-    return findItem(root, [&](QQuickItem* i) { return i->objectName() == name; });
-}
-QQuickItem* named(QQuickWindow* w, const QString& name) {
-    return named(w->contentItem(), name);
 }
 
 // A row of a dialog's list: the rows are made once the opened window's bindings see it shown.

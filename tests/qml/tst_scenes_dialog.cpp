@@ -11,20 +11,11 @@ using App = qv::test::MainApp;
 
 namespace {
 
-// Repeated rows are not QObject children of their window, so the search walks the items.
-QQuickItem* findItem(QQuickItem* item, const QString& name) {
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem* c : item->childItems())
-        if (QQuickItem* found = findItem(c, name))
-            return found;
-    return nullptr;
-}
-
 QQuickItem* child(QObject* in, const char* name) {
     auto* window = qobject_cast<QQuickWindow*>(in);
-    QQuickItem* found = findItem(window ? window->contentItem() : qobject_cast<QQuickItem*>(in),
-                                 QString::fromUtf8(name));
+    const QString wanted = QString::fromUtf8(name);
+    QQuickItem* found = window ? qv::test::named(window, wanted)
+                               : qv::test::named(qobject_cast<QQuickItem*>(in), wanted);
     if (!found)
         qWarning("no item named %s", name);
     return found;

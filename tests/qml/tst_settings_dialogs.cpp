@@ -10,6 +10,7 @@
 #include <QTest>
 
 using App = qv::test::MainApp;
+using qv::test::named;
 
 namespace {
 
@@ -23,11 +24,6 @@ QList<QQuickItem*> itemsWhere(QQuickItem* root, const char* name, const QVariant
     for (QQuickItem* child : root->childItems())
         found += itemsWhere(child, name, value);
     return found;
-}
-
-QQuickItem* named(QQuickWindow* window, const QString& name) {
-    const QList<QQuickItem*> items = itemsWhere(window->contentItem(), "objectName", name);
-    return items.isEmpty() ? nullptr : items.constFirst();
 }
 
 QStringList pickedIds(QQuickWindow* recorder) {
