@@ -6,6 +6,7 @@
 // Offscreen with the software renderer unless QT_QPA_PLATFORM / QT_QUICK_BACKEND say otherwise.
 
 #include "backend/backend.h"
+#include "bench/backend_support.h"
 #include "desktop/line_icon_provider.h"
 #include "engine/demo_transport.h"
 #include "qml/qml_resources.h"
@@ -27,16 +28,7 @@
 
 namespace {
 
-bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using qv::bench::runUntil;
 
 // The demo engine, the Backend as `qv`, and the equaliser window created once.
 struct World {
