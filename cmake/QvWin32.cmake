@@ -13,6 +13,32 @@ if(NOT QV_BUILD_TESTS)
     return()
 endif()
 
+# The Qt faces of the primitives (*_win.cpp files with Qt) are type-checked against the host's
+# Qt 6 headers; the files compiled by the targets above are left out.
+find_path(QV_HOST_QT6_INCLUDE QtCore/qglobal.h PATHS /usr/include/x86_64-linux-gnu/qt6
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(QV_HOST_QT6_INCLUDE)
+    set(_qv_built_sources)
+    foreach(_qv_target qvlink qvhotkeys_win32 qvrecorder_win32 qvcable_win32 qvapp_win32)
+        if(TARGET ${_qv_target})
+            get_target_property(_qv_sources ${_qv_target} SOURCES)
+            list(APPEND _qv_built_sources ${_qv_sources})
+        endif()
+    endforeach()
+    list(FILTER _qv_built_sources INCLUDE REGEX "_win\\.cpp$")
+    list(JOIN _qv_built_sources "|" _qv_skip) # one argument: a ;-list would split
+    get_target_property(_qv_json nlohmann_json::nlohmann_json INTERFACE_INCLUDE_DIRECTORIES)
+    add_test(NAME win_type_check
+        COMMAND ${CMAKE_COMMAND} -DQV_TC_COMPILER=${CMAKE_CXX_COMPILER}
+                -DQV_TC_ROOT=${PROJECT_SOURCE_DIR} -DQV_TC_QT=${QV_HOST_QT6_INCLUDE}
+                -DQV_TC_JSON=${_qv_json} -DQV_TC_SKIP=${_qv_skip}
+                -P ${PROJECT_SOURCE_DIR}/cmake/QvWinTypeCheck.cmake)
+    set_tests_properties(win_type_check PROPERTIES LABELS win TIMEOUT 300)
+else()
+    message(WARNING "The host's Qt 6 headers were not found: the Windows files are not "
+                    "type-checked (Debian package qt6-base-dev)")
+endif()
+
 # GoogleTest from the sources Debian ships (the host's libgtest is a Linux library).
 if(NOT EXISTS /usr/src/googletest/CMakeLists.txt)
     message(FATAL_ERROR "The Windows tests need the GoogleTest sources in /usr/src/googletest "

@@ -6,8 +6,6 @@
 
 namespace qv::ui {
 
-void showFileInDesktop(const QString& file); // recorder_desktop_<os>.cpp
-
 RecorderDesktop systemRecorderDesktop() {
     RecorderDesktop desktop;
     desktop.pickFolder = [](const QString& title, const QString& start) {

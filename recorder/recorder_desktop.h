@@ -21,4 +21,7 @@ struct RecorderDesktop {
 // The real desktop of this system.
 RecorderDesktop systemRecorderDesktop();
 
+// Its showFile, one per system (recorder_desktop_<os>.cpp).
+void showFileInDesktop(const QString& file);
+
 } // namespace qv::ui
