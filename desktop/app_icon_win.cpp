@@ -1,25 +1,27 @@
-// Application icons on Windows: the first large icon of the executable.
+// Application icons on Windows: the first large icon of the executable (app_icon_win32).
 
 #include "desktop/app_icon_source.h"
 
+#include "desktop/app_icon_win32.h"
+
 #include <QDir>
 
-#include <windows.h>
-
-#include <shellapi.h>
+#include <cstring>
 
 namespace qv::ui::detail {
 
 QImage loadAppIcon(const QString& exePath, const QSize&) {
-    const QString native = QDir::toNativeSeparators(exePath);
-    HICON large = nullptr;
-    const UINT count =
-        ExtractIconExW(reinterpret_cast<LPCWSTR>(native.utf16()), 0, &large, nullptr, 1);
-    QImage image;
-    if (count != 0 && large)
-        image = QImage::fromHICON(large);
-    if (large)
-        DestroyIcon(large);
+    const appicon::IconPixels icon =
+        appicon::extractFirstIcon(QDir::toNativeSeparators(exePath).toStdWString());
+    if (icon.empty())
+        return {};
+    // Format_ARGB32 holds each pixel as one 0xAARRGGBB word, as the pixels come.
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    const std::size_t rowBytes = std::size_t(icon.width) * sizeof(std::uint32_t);
+    for (int y = 0; y < icon.height; ++y)
+        std::memcpy(image.scanLine(y), icon.argb.data() + std::size_t(y) * icon.width, rowBytes);
     return image;
 }
 

@@ -15,7 +15,8 @@ if(WIN32)
         ${CMAKE_CURRENT_LIST_DIR}/window_decor_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/app_icon_win.cpp
         ${CMAKE_CURRENT_LIST_DIR}/window_cover_null.cpp)
-    target_link_libraries(qvdesktop PRIVATE dwmapi shell32)
+    include(${CMAKE_CURRENT_LIST_DIR}/icons_win32.cmake)
+    target_link_libraries(qvdesktop PRIVATE dwmapi qvicons_win32)
 else()
     # Covered windows are told apart on X11 only; without libxcb nothing is ever covered.
     find_package(PkgConfig QUIET)
