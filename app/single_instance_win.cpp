@@ -7,12 +7,6 @@
 #include <QMetaObject>
 #include <QPointer>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 namespace qv::ui {
 
 Q_LOGGING_CATEGORY(lcInstance, "quorvel.instance", QtWarningMsg)
@@ -48,10 +42,7 @@ public:
     explicit ShowMessageFilter(QObject* target) : target_(target) {}
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "windows_generic_MSG" || !message)
-            return false;
-        const UINT id = instance::showMessage();
-        if (id != 0 && static_cast<const MSG*>(message)->message == id) {
+        if (eventType == "windows_generic_MSG" && instance::isShowRequest(message)) {
             qCInfo(lcInstance, "show request");
             if (target_)
                 QMetaObject::invokeMethod(target_, "showWindow", Qt::QueuedConnection);

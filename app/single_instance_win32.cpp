@@ -31,6 +31,11 @@ unsigned showMessage() {
     return id;
 }
 
+bool isShowRequest(const void* message) {
+    const unsigned id = showMessage();
+    return message && id != 0 && static_cast<const MSG*>(message)->message == id;
+}
+
 void broadcastShowRequest() {
     const unsigned id = showMessage();
     if (id == 0)

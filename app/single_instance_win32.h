@@ -34,6 +34,10 @@ private:
 // registration failed.
 unsigned showMessage();
 
+// Whether a window message (a MSG, as Qt's "windows_generic_MSG" native events carry it) is the
+// show request; false for null.
+bool isShowRequest(const void* message);
+
 // Lets any process take the foreground (the running instance is about to raise its window) and
 // sends the show message to every top-level window, waiting at most 500 ms for each and not at
 // all for hung ones.

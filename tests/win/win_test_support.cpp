@@ -210,14 +210,18 @@ std::string HelperProcess::command(const std::string& line) {
     DWORD written = 0;
     if (!input_ || !WriteFile(input_, text.data(), DWORD(text.size()), &written, nullptr))
         return {};
-    std::string answer;
+    return readLine();
+}
+
+std::string HelperProcess::readLine() {
+    std::string line;
     char c;
     DWORD got = 0;
-    while (ReadFile(output_, &c, 1, &got, nullptr) && got == 1 && c != '\n')
-        answer += c;
-    if (!answer.empty() && answer.back() == '\r') // the helper's output is in text mode
-        answer.pop_back();
-    return answer;
+    while (output_ && ReadFile(output_, &c, 1, &got, nullptr) && got == 1 && c != '\n')
+        line += c;
+    if (!line.empty() && line.back() == '\r') // the helper's output is in text mode
+        line.pop_back();
+    return line;
 }
 
 bool HelperProcess::finish(int ms) {
@@ -226,6 +230,18 @@ bool HelperProcess::finish(int ms) {
         input_ = nullptr;
     }
     return !process_ || WaitForSingleObject(process_, DWORD(ms)) == WAIT_OBJECT_0;
+}
+
+int HelperProcess::exitCode(int ms) {
+    DWORD code = 0;
+    if (!process_ || WaitForSingleObject(process_, DWORD(ms)) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_, &code))
+        return -1;
+    return int(code);
+}
+
+bool HelperProcess::kill() {
+    return process_ && TerminateProcess(process_, 3) && exitCode() == 3;
 }
 
 // ---- ScratchFolder -------------------------------------------------------------------------

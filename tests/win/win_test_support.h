@@ -85,8 +85,15 @@ public:
     bool running() const { return process_ != nullptr; }
     // Sends one line and returns the helper's one-line answer ("" when it did not answer).
     std::string command(const std::string& line);
+    // Reads one line of the helper's output, without its line end.
+    std::string readLine();
     // Closes the helper's input (which ends it) and waits for it to exit.
     bool finish(int ms = 5000);
+    // The exit code once the helper ended within `ms`; -1 otherwise.
+    int exitCode(int ms = 10000);
+    // Ends it abruptly with exit code 3, as a crash would (nothing it holds is released).
+    bool kill();
+    HANDLE process() const { return process_; }
 
 private:
     HANDLE process_ = nullptr;
