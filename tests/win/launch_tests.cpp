@@ -101,25 +101,17 @@ TEST(WinEngineLaunch, ReportsAMissingOrUnstartableEngine) {
     link::LinkOptions options;
     options.interfaceDir = install.appDir();
     link::LinkCore core(options, probe.callbacks());
-
     core.startEngine();
     ASSERT_EQ(probe.statuses.size(), 1u);
-    EXPECT_EQ(probe.statuses[0],
-              "Движок QUORVEL не найден рядом с интерфейсом (quorvel-engine.exe)");
+    EXPECT_NE(probe.statuses[0].find("(quorvel-engine.exe)"), std::string::npos)
+        << probe.statuses[0];
 
-    // Found, but not a program: the status carries the system's code.
-    writeFile(install.bin / kEngineName, "not a program");
-    core.startEngine();
-    ASSERT_EQ(probe.statuses.size(), 2u);
-    const std::string prefix = "Не удалось запустить движок (код ";
-    const std::string& status = probe.statuses[1];
-    ASSERT_EQ(status.rfind(prefix, 0), 0u) << status;
-    const std::string code = status.substr(prefix.size(), status.size() - prefix.size() - 1);
-    EXPECT_EQ(status.back(), ')');
-    EXPECT_FALSE(code.empty());
-    EXPECT_TRUE(std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        << status;
-    EXPECT_NE(code, "0");
+    // Found, but not a program; or gone by the time it is started: the system's code.
+    const fs::path engine = install.bin / kEngineName;
+    writeFile(engine, "not a program");
+    EXPECT_EQ(link::os::startEngineProcess(narrow(engine.wstring())), ERROR_BAD_EXE_FORMAT);
+    EXPECT_EQ(link::os::startEngineProcess(narrow((install.app / kEngineName).wstring())),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST(WinEngineLaunch, StartsAMissingEngineOnceAndConnectsToIt) {

@@ -1,9 +1,7 @@
 // Test helper: plays the engine's side of the meters block from a process of its own.
 //   qv_meters_writer.exe [size]   creates Local\QUORVEL.Meters with `size` bytes (default: the
 //                                 whole block) and answers each command on stdin with one line:
-//   publish <frame> <count> [magic] [version]   writes a consistent snapshot
-//   tear                                         leaves the sequence odd, as a writer that died
-//                                                while changing the block
+//   publish <frame> <count>   writes a consistent snapshot
 // It ends when its input closes.
 
 #ifndef NOMINMAX
@@ -24,14 +22,13 @@
 
 namespace {
 
-void publish(qv::MeterBlock* block, uint64_t frame, uint32_t count, uint32_t magic,
-             uint32_t version) {
-    // Odd while changing (it may be odd already after a "tear"), even again when done.
+void publish(qv::MeterBlock* block, uint64_t frame, uint32_t count) {
+    // Odd while changing, even again when done.
     const uint32_t changing = block->sequence | 1u;
     block->sequence = changing;
     std::atomic_thread_fence(std::memory_order_release);
-    block->magic = magic;
-    block->version = version;
+    block->magic = qv::kMeterMagic;
+    block->version = qv::kMeterVersion;
     block->capacity = qv::kMeterSlots;
     block->count = count;
     block->frame = frame;
@@ -68,16 +65,9 @@ int main(int argc, char** argv) {
         in >> command;
         if (command == "publish" && block) {
             uint64_t frame = 0;
-            uint32_t count = 0, magic = 0, version = 0;
+            uint32_t count = 0;
             in >> frame >> count;
-            // A failed extraction stores 0, so the defaults are applied afterwards.
-            if (!(in >> magic))
-                magic = qv::kMeterMagic;
-            if (!(in >> version))
-                version = qv::kMeterVersion;
-            publish(block, frame, count, magic, version);
-        } else if (command == "tear" && block) {
-            block->sequence = block->sequence | 1u;
+            publish(block, frame, count);
         } else if (!command.empty()) {
             std::cout << "unknown" << std::endl;
             continue;

@@ -2,6 +2,8 @@
 // stand-in installer in a folder whose name needs quoting. The unpack command text is tested by
 // tests/cable/unpack_command_test.cpp, built into this program too.
 
+#include "tests/win/win_test_support.h"
+
 #include "cable/authenticode_win.h"
 #include "cable/runas_win.h"
 #include "cable/trust_codes.h"
@@ -16,33 +18,10 @@ namespace qv::cable {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path programFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
+using wintest::programFolder;
+using Scratch = wintest::ScratchFolder;
 
 const fs::path kStub = programFolder() / L"qv_cable_installer_stub.exe";
-
-// A fresh folder below the temporary folder, removed again at the end.
-class Scratch {
-public:
-    explicit Scratch(const std::wstring& name)
-        : m_path(fs::temp_directory_path() /
-                 (name + L" " + std::to_wstring(GetCurrentProcessId()))) {
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 std::wstring readUtf16(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -50,15 +29,11 @@ std::wstring readUtf16(const fs::path& file) {
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
-TEST(WinCableTrust, AnUnsignedProgramHasNoSignature) {
-    ASSERT_TRUE(fs::exists(kStub));
-    EXPECT_EQ(verifyFileTrust(kStub.wstring()), kTrustNoSignature);
-}
-
-TEST(WinCableTrust, FilesThatAreNoSignedProgramAreNeverValid) {
+TEST(WinCableTrust, OnlyASignedProgramIsValid) {
     Scratch folder(L"qv cable trust");
     const fs::path text = folder.path() / L"VBCABLE_Setup_x64.exe";
     std::ofstream(text, std::ios::binary) << "PK this is not a program";
+    EXPECT_EQ(verifyFileTrust(kStub.wstring()), kTrustNoSignature);
     for (const fs::path& file : {text, folder.path() / L"missing.exe"}) {
         SCOPED_TRACE(file.string());
         EXPECT_NE(verifyFileTrust(file.wstring()), kTrustOk);

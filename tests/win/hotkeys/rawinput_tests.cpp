@@ -34,12 +34,6 @@ std::vector<RAWINPUTDEVICE> registeredDevices() {
     return devices;
 }
 
-std::wstring classNameOf(HWND window) {
-    wchar_t name[128] = {};
-    const int length = GetClassNameW(window, name, 128);
-    return std::wstring(name, std::size_t(length > 0 ? length : 0));
-}
-
 std::vector<unsigned char> bytesOf(const RAWINPUT& input, std::size_t size) {
     std::vector<unsigned char> bytes(size);
     std::memcpy(bytes.data(), &input, size);
@@ -82,10 +76,6 @@ std::string describe(const Strokes& strokes) {
     return out;
 }
 
-std::string decoded(const std::vector<unsigned char>& record) {
-    return describe(decode(record.data(), record.size()));
-}
-
 // Dispatches this thread's messages until `done` holds or `ms` pass.
 template <typename Done> bool pumpUntil(Done done, int ms = 3000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -109,13 +99,7 @@ TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
         InputWindow window(recorder);
         ASSERT_TRUE(window.valid());
         handle = window.handle();
-        EXPECT_EQ(classNameOf(handle), kWindowClass);
-        EXPECT_EQ(FindWindowW(kWindowClass, nullptr), handle);
         EXPECT_FALSE(IsWindowVisible(handle));
-        EXPECT_EQ(GetWindowTextLengthW(handle), 0);
-        EXPECT_EQ(GetParent(handle), nullptr);
-        EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_STYLE) & WS_POPUP);
-
         const std::vector<RAWINPUTDEVICE> devices = registeredDevices();
         ASSERT_EQ(devices.size(), 2u);
         bool keyboard = false;
@@ -141,7 +125,6 @@ TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
     // The class stays registered; a later window reuses it.
     InputWindow again(recorder);
     ASSERT_TRUE(again.valid());
-    EXPECT_EQ(classNameOf(again.handle()), kWindowClass);
     EXPECT_EQ(registeredDevices().size(), 2u);
 }
 
@@ -216,44 +199,42 @@ TEST(HotkeyRawInput, KeyStateAndSessionChanges) {
     EXPECT_EQ(recorder.sessions, 1);
 }
 
-TEST(HotkeyRawInput, DecodesKeyboardRecords) {
-    EXPECT_EQ(decoded(keyboardRecord('M', RI_KEY_MAKE, 0x32)), "vk77 down make50");
-    EXPECT_EQ(decoded(keyboardRecord('M', RI_KEY_BREAK, 0x32)), "vk77 up make50");
-    // Right Ctrl: the generic Ctrl code with the E0 prefix.
-    EXPECT_EQ(decoded(keyboardRecord(VK_CONTROL, RI_KEY_E0, 0x1d)), "vk17 down make29 e0");
-    EXPECT_EQ(decoded(keyboardRecord(VK_CONTROL, RI_KEY_E0 | RI_KEY_BREAK, 0x1d)),
-              "vk17 up make29 e0");
-    // 255 is the keyboard's "no key" (part of some multi-code sequences).
-    EXPECT_EQ(decoded(keyboardRecord(255, RI_KEY_MAKE, 0x2a)), "");
-
-    const std::vector<unsigned char> full = keyboardRecord('M', RI_KEY_MAKE, 0x32);
-    EXPECT_EQ(describe(decode(full.data(), full.size() - 1)), "");
-    EXPECT_EQ(describe(decode(full.data(), sizeof(RAWINPUTHEADER) - 1)), "");
-    EXPECT_EQ(describe(decode(nullptr, full.size())), "");
-
+TEST(HotkeyRawInput, DecodesKeyAndButtonRecords) {
     RAWINPUT hid = {};
     hid.header.dwType = RIM_TYPEHID;
     hid.header.dwSize = sizeof(RAWINPUT);
-    EXPECT_EQ(describe(decode(&hid, sizeof hid)), "");
-}
-
-TEST(HotkeyRawInput, DecodesMouseButtonsInOrder) {
-    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_MIDDLE_BUTTON_DOWN)), "mouse3 down");
-    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_BUTTON_4_UP)), "mouse4 up");
-    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_BUTTON_5_UP | RI_MOUSE_BUTTON_4_DOWN |
-                                  RI_MOUSE_MIDDLE_BUTTON_UP | RI_MOUSE_MIDDLE_BUTTON_DOWN |
-                                  RI_MOUSE_BUTTON_5_DOWN | RI_MOUSE_BUTTON_4_UP)),
-              "mouse3 down, mouse3 up, mouse4 down, mouse4 up, mouse5 down, mouse5 up");
-    // Left, right and the wheel are never hotkeys; mixed in, they leave the others alone.
-    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_RIGHT_BUTTON_UP |
-                                  RI_MOUSE_WHEEL | RI_MOUSE_HWHEEL)),
-              "");
-    EXPECT_EQ(decoded(mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_BUTTON_5_DOWN)),
-              "mouse5 down");
-    // A plain move: no buttons.
-    EXPECT_EQ(decoded(mouseRecord(0)), "");
-    const std::vector<unsigned char> full = mouseRecord(RI_MOUSE_MIDDLE_BUTTON_DOWN);
-    EXPECT_EQ(describe(decode(full.data(), full.size() - 1)), "");
+    const std::vector<unsigned char> key = keyboardRecord('M', RI_KEY_MAKE, 0x32);
+    const std::vector<unsigned char> click = mouseRecord(RI_MOUSE_MIDDLE_BUTTON_DOWN);
+    const struct {
+        std::vector<unsigned char> record;
+        std::string strokes;
+    } cases[] = {
+        {key, "vk77 down make50"},
+        {keyboardRecord('M', RI_KEY_BREAK, 0x32), "vk77 up make50"},
+        // Right Ctrl: the generic Ctrl code with the E0 prefix.
+        {keyboardRecord(VK_CONTROL, RI_KEY_E0 | RI_KEY_BREAK, 0x1d), "vk17 up make29 e0"},
+        // 255 is the keyboard's "no key" (part of some multi-code sequences).
+        {keyboardRecord(255, RI_KEY_MAKE, 0x2a), ""},
+        {click, "mouse3 down"},
+        {mouseRecord(RI_MOUSE_BUTTON_4_UP), "mouse4 up"},
+        {mouseRecord(RI_MOUSE_BUTTON_5_UP | RI_MOUSE_BUTTON_4_DOWN | RI_MOUSE_MIDDLE_BUTTON_UP |
+                     RI_MOUSE_MIDDLE_BUTTON_DOWN | RI_MOUSE_BUTTON_5_DOWN | RI_MOUSE_BUTTON_4_UP),
+         "mouse3 down, mouse3 up, mouse4 down, mouse4 up, mouse5 down, mouse5 up"},
+        // Left, right and the wheel are never hotkeys; mixed in, they leave the others alone.
+        {mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_RIGHT_BUTTON_UP | RI_MOUSE_WHEEL |
+                     RI_MOUSE_HWHEEL),
+         ""},
+        {mouseRecord(RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_BUTTON_5_DOWN), "mouse5 down"},
+        {mouseRecord(0), ""}, // a plain move
+        // Cut short, or of another device.
+        {std::vector<unsigned char>(key.begin(), key.end() - 1), ""},
+        {std::vector<unsigned char>(click.begin(), click.end() - 1), ""},
+        {std::vector<unsigned char>(key.begin(), key.begin() + sizeof(RAWINPUTHEADER) - 1), ""},
+        {bytesOf(hid, sizeof hid), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(describe(decode(c.record.data(), c.record.size())), c.strokes) << c.strokes;
+    EXPECT_EQ(describe(decode(nullptr, key.size())), "");
 }
 
 TEST(HotkeyRawInput, NamesKeysFromTheLayout) {

@@ -2,9 +2,6 @@
 //   qv_preview_writer.exe <mapping name>   opens the mapping the interface created and answers
 //   each command on stdin with one line ("ok", or "fail" when the mapping could not be opened):
 //   frame <w> <h> <hex>        publishes a frame of one colour with the sequence protocol
-//   header <seq> <w> <h>       writes the header words as given
-//   capacity <n> | magic <hex> overwrites that header word
-//   begin                      leaves the sequence odd, as a writer in the middle of a frame
 //   stream <count>             publishes <count> 320x180 frames of changing colours in the
 //                              background, a little apart
 //   join                       answers once the stream has ended
@@ -46,20 +43,6 @@ int main(int argc, char** argv) {
             unsigned width = 0, height = 0, pixel = 0;
             in >> width >> height >> std::hex >> pixel;
             rectest::publishPreviewFrame(block, width, height, pixel);
-        } else if (command == "header") {
-            unsigned sequence = 0, width = 0, height = 0;
-            in >> sequence >> width >> height;
-            rectest::writePreviewHeader(block, sequence, width, height);
-        } else if (command == "capacity") {
-            unsigned capacity = 0;
-            in >> capacity;
-            rectest::storePreviewWord(block, rec::kPreviewCapacityOffset, capacity);
-        } else if (command == "magic") {
-            unsigned magic = 0;
-            in >> std::hex >> magic;
-            rectest::storePreviewWord(block, rec::kPreviewMagicOffset, magic);
-        } else if (command == "begin") {
-            rectest::beginPreviewFrame(block);
         } else if (command == "stream") {
             int count = 0;
             in >> count;
