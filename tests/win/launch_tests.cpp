@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 
 namespace qv::wintest {
@@ -30,26 +31,12 @@ struct Install {
 };
 
 void writeFile(const fs::path& path, const std::string& content) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << narrow(path.wstring());
-    DWORD written = 0;
-    WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
-    CloseHandle(file);
+    std::ofstream(path, std::ios::binary) << content;
 }
 
 std::string readFile(const fs::path& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string content;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        content.append(buffer, got);
-    CloseHandle(file);
-    return content;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TEST(WinEngineLookup, PrefersTheInterfaceFolderThenBinAndReturnsACleanNativePath) {

@@ -128,26 +128,39 @@ TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
     EXPECT_EQ(registeredDevices().size(), 2u);
 }
 
-TEST(HotkeyRawInput, InjectedInputArrivesThroughTheWindow) {
+// Injected input arrives through the window. The system's key state (what the service checks
+// lost key-ups against, either side of a modifier) and the session's changes reach it too.
+TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
     Recorder recorder;
     InputWindow window(recorder);
     ASSERT_TRUE(window.valid());
-
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
+    const auto send = [](WORD key, bool up, WORD scan = 0) {
+        INPUT input = {};
         input.type = INPUT_KEYBOARD;
-        input.ki.wVk = 'M';
-        input.ki.wScan = 0x32;
-    }
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
-    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 2; }))
+        input.ki.wVk = key;
+        input.ki.wScan = scan;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return SendInput(1, &input, sizeof(INPUT)) == 1;
+    };
+    ASSERT_TRUE(send('M', false, 0x32) && send(VK_F9, false) && send(VK_RSHIFT, false) &&
+                send(VK_RWIN, false));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 4; }))
         << "keys seen: " << recorder.keys.size();
     EXPECT_EQ(recorder.keys[0].virtualKey, unsigned('M'));
     EXPECT_TRUE(recorder.keys[0].pressed);
     EXPECT_EQ(recorder.keys[0].makeCode, 0x32u);
-    EXPECT_EQ(recorder.keys[1].virtualKey, unsigned('M'));
-    EXPECT_FALSE(recorder.keys[1].pressed);
+    EXPECT_TRUE(isKeyDown(VK_F9));
+    EXPECT_TRUE(isKeyDown(VK_SHIFT));
+    EXPECT_TRUE(isKeyDown(VK_LWIN));
+    EXPECT_FALSE(isKeyDown('Q'));
+    ASSERT_TRUE(send('M', true, 0x32) && send(VK_F9, true) && send(VK_RSHIFT, true) &&
+                send(VK_RWIN, true));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 8; }));
+    EXPECT_EQ(recorder.keys[4].virtualKey, unsigned('M'));
+    EXPECT_FALSE(recorder.keys[4].pressed);
+    EXPECT_FALSE(isKeyDown(VK_F9));
+    EXPECT_FALSE(isKeyDown(VK_SHIFT));
+    EXPECT_FALSE(isKeyDown(VK_LWIN));
 
     // The middle and first side button; the left click between them is not reported.
     INPUT clicks[6] = {};
@@ -166,32 +179,6 @@ TEST(HotkeyRawInput, InjectedInputArrivesThroughTheWindow) {
     for (const ButtonStroke& b : recorder.buttons)
         seen += std::to_string(b.button) + (b.pressed ? "+" : "-");
     EXPECT_EQ(seen, "3+3-4+4-");
-}
-
-// What the service checks lost key-ups against: the system's key state, either side of a
-// modifier, and the session's changes reaching the receiver.
-TEST(HotkeyRawInput, KeyStateAndSessionChanges) {
-    Recorder recorder;
-    InputWindow window(recorder);
-    ASSERT_TRUE(window.valid());
-    const auto send = [](WORD key, bool up) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return SendInput(1, &input, sizeof(INPUT)) == 1;
-    };
-    ASSERT_TRUE(send(VK_F9, false) && send(VK_RSHIFT, false) && send(VK_RWIN, false));
-    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 3; }));
-    EXPECT_TRUE(isKeyDown(VK_F9));
-    EXPECT_TRUE(isKeyDown(VK_SHIFT));
-    EXPECT_TRUE(isKeyDown(VK_LWIN));
-    EXPECT_FALSE(isKeyDown('M'));
-    ASSERT_TRUE(send(VK_F9, true) && send(VK_RSHIFT, true) && send(VK_RWIN, true));
-    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 6; }));
-    EXPECT_FALSE(isKeyDown(VK_F9));
-    EXPECT_FALSE(isKeyDown(VK_SHIFT));
-    EXPECT_FALSE(isKeyDown(VK_LWIN));
     EXPECT_FALSE(isButtonDown(4));
     EXPECT_FALSE(isButtonDown(1));
 
