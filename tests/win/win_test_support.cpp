@@ -41,6 +41,20 @@ bool eventually(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+bool pumpMessagesUntil(const std::function<bool()>& done, int ms) {
+    return eventually(
+        [&] {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            return done();
+        },
+        ms);
+}
+
 // ---- Probe ---------------------------------------------------------------------------------
 
 link::LinkCallbacks Probe::callbacks() {

@@ -114,5 +114,7 @@ private:
 
 // Polls `done` every 10 ms for at most `ms` milliseconds.
 bool eventually(const std::function<bool()>& done, int ms = 5000);
+// The same, dispatching this thread's window messages in between.
+bool pumpMessagesUntil(const std::function<bool()>& done, int ms = 5000);
 
 } // namespace qv::wintest

@@ -71,18 +71,9 @@ TEST(ShowMessageTest, BroadcastByASecondProcessReachesAHiddenTopLevelWindow) {
     const int before = g_showRequests; // creating the window sent messages of its own
 
     HelperProcess second(kProbe, L"show");
-    HANDLE process = second.process();
-    ASSERT_NE(process, nullptr);
-    // This thread's message loop runs until the probe has ended.
-    ASSERT_TRUE(eventually(
-        [&] {
-            const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, 50, QS_ALLINPUT);
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            return r == WAIT_OBJECT_0;
-        },
-        10000));
+    ASSERT_TRUE(second.running());
+    ASSERT_TRUE(pumpMessagesUntil(
+        [&] { return WaitForSingleObject(second.process(), 0) == WAIT_OBJECT_0; }, 10000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(g_showRequests - before, 1);
 

@@ -29,46 +29,23 @@ std::wstring readUtf16(const fs::path& file) {
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
-TEST(WinCableTrust, OnlyASignedProgramIsValid) {
+// An unsigned program is the held installer below.
+TEST(WinCableTrust, FilesThatAreNoSignedProgramAreNeverValid) {
     Scratch folder(L"qv cable trust");
     const fs::path text = folder.path() / L"VBCABLE_Setup_x64.exe";
     std::ofstream(text, std::ios::binary) << "PK this is not a program";
-    EXPECT_EQ(verifyFileTrust(kStub.wstring()), kTrustNoSignature);
     for (const fs::path& file : {text, folder.path() / L"missing.exe"}) {
         SCOPED_TRACE(file.string());
         EXPECT_NE(verifyFileTrust(file.wstring()), kTrustOk);
     }
 }
 
-TEST(WinCableRunas, StartsTheInstallerInItsFolderAndHandsOverAWatchableHandle) {
-    // An apostrophe, spaces and Cyrillic letters: the shell must pass the folder intact.
-    Scratch folder(L"qv O'Brien Установка");
-    const fs::path installer = folder.path() / L"VBCABLE_Setup_x64.exe";
-    fs::copy_file(kStub, installer);
-    SetEnvironmentVariableW(L"QV_STUB_MS", L"300");
-
-    const ElevatedStart start =
-        startElevated(installer.wstring(), L"-i -h", folder.path().wstring());
-    SetEnvironmentVariableW(L"QV_STUB_MS", nullptr);
-    ASSERT_EQ(start.error, 0u);
-    ASSERT_NE(start.process, nullptr);
-
-    // The handle is the installer's own: it signals when the program ends, with its exit code.
-    EXPECT_EQ(WaitForSingleObject(start.process, 30000), WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    EXPECT_TRUE(GetExitCodeProcess(start.process, &exitCode));
-    EXPECT_EQ(exitCode, 7u);
-    EXPECT_TRUE(CloseHandle(start.process));
-
-    const std::wstring record = readUtf16(folder.path() / L"started.txt");
-    const std::wstring expected = L"-i\n-h\n" + folder.path().wstring() + L"\n";
-    EXPECT_EQ(record, expected);
-}
-
 // Held from its check to its start, the installer can be checked and started but not changed,
-// renamed or deleted; a folder or a missing file cannot be held.
+// renamed or deleted; a folder or a missing file cannot be held. It starts in its folder, whose
+// name has an apostrophe, spaces and Cyrillic letters the shell must pass intact, and the
+// handle handed over is the installer's own: it signals when the program ends, with its code.
 TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
-    Scratch folder(L"qv cable hold");
+    Scratch folder(L"qv O'Brien Установка");
     const fs::path installer = folder.path() / L"VBCABLE_Setup_x64.exe";
     fs::copy_file(kStub, installer);
     const HANDLE held = holdFileForStart(installer.wstring());
@@ -84,24 +61,27 @@ TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
     EXPECT_FALSE(DeleteFileW(installer.c_str()));
     EXPECT_EQ(verifyFileTrust(installer.wstring()), kTrustNoSignature);
 
+    SetEnvironmentVariableW(L"QV_STUB_MS", L"300");
     const ElevatedStart start =
         startElevated(installer.wstring(), L"-i -h", folder.path().wstring());
+    SetEnvironmentVariableW(L"QV_STUB_MS", nullptr);
     EXPECT_TRUE(CloseHandle(held));
     ASSERT_EQ(start.error, 0u);
     ASSERT_NE(start.process, nullptr);
     EXPECT_EQ(WaitForSingleObject(start.process, 30000), WAIT_OBJECT_0);
-    CloseHandle(start.process);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(GetExitCodeProcess(start.process, &exitCode));
+    EXPECT_EQ(exitCode, 7u);
+    EXPECT_TRUE(CloseHandle(start.process));
+    EXPECT_EQ(readUtf16(folder.path() / L"started.txt"),
+              L"-i\n-h\n" + folder.path().wstring() + L"\n");
 
+    const fs::path missing = folder.path() / L"missing.exe";
     EXPECT_EQ(holdFileForStart(folder.path().wstring()), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(holdFileForStart((folder.path() / L"missing.exe").wstring()), INVALID_HANDLE_VALUE);
-}
-
-TEST(WinCableRunas, AMissingInstallerIsAnErrorWithoutHandle) {
-    Scratch folder(L"qv cable missing");
-    const ElevatedStart start = startElevated((folder.path() / L"VBCABLE_Setup_x64.exe").wstring(),
-                                              L"-i -h", folder.path().wstring());
-    EXPECT_EQ(start.error, DWORD(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(start.process, nullptr);
+    EXPECT_EQ(holdFileForStart(missing.wstring()), INVALID_HANDLE_VALUE);
+    const ElevatedStart none = startElevated(missing.wstring(), L"-i -h", folder.path().wstring());
+    EXPECT_EQ(none.error, DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(none.process, nullptr);
 }
 
 } // namespace

@@ -35,14 +35,14 @@ void writeIcon(const std::filesystem::path& file, const std::vector<std::uint32_
         for (int i = 3; i >= 0; --i) // the leftmost pixel is the highest bit
             mask += char(maskRow >> (8 * i));
     }
-    std::string image;
-    put(image, 40, 4); // BITMAPINFOHEADER; the height counts the colour and the mask rows
-    put(image, kSize, 4);
-    put(image, 2 * kSize, 4);
-    put(image, 1, 2);
-    put(image, std::uint32_t(bits), 2);
-    image.append(24, '\0');
-    image += colour + mask;
+    BITMAPINFOHEADER header{}; // its height counts the colour and the mask rows
+    header.biSize = sizeof header;
+    header.biWidth = kSize;
+    header.biHeight = 2 * kSize;
+    header.biPlanes = 1;
+    header.biBitCount = WORD(bits);
+    const std::string image =
+        std::string(reinterpret_cast<const char*>(&header), sizeof header) + colour + mask;
 
     std::string icon;
     put(icon, 0, 2); // ICONDIR: one icon

@@ -1,11 +1,12 @@
 // The raw input window and the decoding of WM_INPUT records, on Wine.
 
+#include "tests/win/win_test_support.h"
+
 #include "desktop/hotkeys_rawinput_win.h"
 
 #include <gtest/gtest.h>
 #include <wtsapi32.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -76,22 +77,6 @@ std::string describe(const Strokes& strokes) {
     return out;
 }
 
-// Dispatches this thread's messages until `done` holds or `ms` pass.
-template <typename Done> bool pumpUntil(Done done, int ms = 3000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return true;
-}
-
 TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
     Recorder recorder;
     HWND handle = nullptr;
@@ -144,7 +129,7 @@ TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
     };
     ASSERT_TRUE(send('M', false, 0x32) && send(VK_F9, false) && send(VK_RSHIFT, false) &&
                 send(VK_RWIN, false));
-    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 4; }))
+    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 4; }))
         << "keys seen: " << recorder.keys.size();
     EXPECT_EQ(recorder.keys[0].virtualKey, unsigned('M'));
     EXPECT_TRUE(recorder.keys[0].pressed);
@@ -155,7 +140,7 @@ TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
     EXPECT_FALSE(isKeyDown('Q'));
     ASSERT_TRUE(send('M', true, 0x32) && send(VK_F9, true) && send(VK_RSHIFT, true) &&
                 send(VK_RWIN, true));
-    ASSERT_TRUE(pumpUntil([&] { return recorder.keys.size() >= 8; }));
+    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 8; }));
     EXPECT_EQ(recorder.keys[4].virtualKey, unsigned('M'));
     EXPECT_FALSE(recorder.keys[4].pressed);
     EXPECT_FALSE(isKeyDown(VK_F9));
@@ -173,7 +158,7 @@ TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
             clicks[i].mi.mouseData = XBUTTON1;
     }
     ASSERT_EQ(SendInput(6, clicks, sizeof(INPUT)), 6u);
-    ASSERT_TRUE(pumpUntil([&] { return recorder.buttons.size() >= 4; }))
+    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.buttons.size() >= 4; }))
         << "buttons seen: " << recorder.buttons.size();
     std::string seen;
     for (const ButtonStroke& b : recorder.buttons)
