@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the Windows link tests: a recorder for the core's callbacks, a stand-in engine
-// end of the named pipe, helper processes and scratch folders.
+// Shared pieces of the Windows tests: a recorder for the link core's callbacks, a stand-in engine
+// end of the named pipe, helper processes, scratch folders and waiting (with a message pump).
 
 #ifndef NOMINMAX
 #define NOMINMAX
