@@ -124,8 +124,6 @@ private slots:
         QTest::newRow("ok false with text")
             << QByteArray(R"({"ok":false,"error":"нет источника «x»"})")
             << QStringLiteral("нет источника «x»");
-        QTest::newRow("ok as a string")
-            << QByteArray(R"({"ok":"true"})") << QStringLiteral("ошибка движка");
         QTest::newRow("error not a string")
             << QByteArray(R"({"ok":false,"error":17})") << QStringLiteral("ошибка движка");
     }
@@ -181,6 +179,11 @@ private slots:
     void configEventWaitsForOutstandingReplies() {
         BackendRig rig;
         rig.startReady();
+        Json idle = smallMixerDocument(); // nothing outstanding: taken at once
+        idle["devices"][0]["gainDb"] = -8;
+        rig.transport->deliver(Json{{"event", "config"}, {"config", idle}});
+        QCOMPARE(rig.backend->config().findDevice("out:hp")->gainDb, -8.0f);
+
         rig.backend->toggleRoute("system", "out:hp"); // reply outstanding
         const Json edit = rig.transport->takeSent().at(0);
 
@@ -214,71 +217,20 @@ private slots:
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -30.0f);
     }
 
-    void idleConfigEventAppliesAtOnce() {
-        BackendRig rig;
-        rig.startReady();
-        Json doc = smallMixerDocument();
-        doc["devices"][0]["gainDb"] = -8;
-        rig.transport->deliver(Json{{"event", "config"}, {"config", doc}});
-        QCOMPARE(rig.backend->config().findDevice("out:hp")->gainDb, -8.0f);
-    }
-
-    void stateAndEndpointEventsReachTheirHandlers() {
-        BackendRig rig;
-        rig.startReady();
-        QSignalSpy state(rig.backend.get(), &Backend::stateChanged);
-        rig.transport->deliver(Json{{"event", "state"}}); // no payload: ignored
-        QCOMPARE(state.count(), 0);
-        rig.transport->deliver(Json{{"event", "state"}, {"state", {{"latencyMs", 9.8}}}});
-        QCOMPARE(state.count(), 1);
-
-        rig.transport->deliver(Json::parse(R"J({"event":"endpoints","endpoints":[
-            {"id":"hp","name":"Наушники (USB)","render":true,"active":true,"isDefault":true},
-            {"id":"vmic","name":"QUORVEL Mic","render":false,"active":true,"quorvel":"mic"}]})J"));
-        const auto& eps = rig.backend->endpointList();
-        QCOMPARE(eps.size(), size_t(2));
-        QVERIFY(eps[0].isDefaultComm); // defaults to isDefault
-        QVERIFY(!eps[1].render);
-        QCOMPARE(rig.backend->endpointTags().at("vmic"), std::string("mic"));
-    }
-
     // ---- The edit path ----
 
-    void refusedEditShowsTextSendsNothingKeepsNothing_data() {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("toast");
-        QTest::newRow("voice on with an unknown preset")
-            << "voice" << QStringLiteral("голос: неизвестный вариант «nosuch»");
-        QTest::newRow("gain then monitor on an application")
-            << "monitor" << QStringLiteral("«Слышать себя» — только для микрофона");
-        QTest::newRow("buffer then a bad density")
-            << "density" << QStringLiteral("density: \"full\" или \"compact\"");
-        QTest::newRow("removing all sounds")
-            << "removeSystem" << QStringLiteral("«Все звуки» не удаляется — его можно скрыть");
-        QTest::newRow("routing the virtual microphone")
-            << "deviceAll" << QStringLiteral("«QUORVEL Mic» настраивается через микрофоны");
-    }
-
+    // Refused edits are tried on a copy of the mirror: a valid part (the gain) is not kept when
+    // another part is refused.
     void refusedEditShowsTextSendsNothingKeepsNothing() {
-        QFETCH(QString, call);
-        QFETCH(QString, toast);
         BackendRig rig;
         rig.startReady();
         const std::string before = rig.mirror();
         const int revision = rig.backend->revision();
-
-        if (call == "voice")
-            rig.backend->setVoice("in:mic1", {{"on", true}, {"preset", "nosuch"}});
-        else if (call == "monitor")
-            rig.backend->setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
-        else if (call == "density")
-            rig.backend->setSettings({{"bufferMs", 20}, {"density", "Full"}});
-        else if (call == "removeSystem")
-            rig.backend->removeSource("system");
-        else if (call == "deviceAll")
-            rig.backend->setDeviceAll("virtual_mic", true);
-
-        QCOMPARE(rig.backend->toast(), toast);
+        rig.backend->setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
+        QCOMPARE(rig.backend->toast(), QStringLiteral("«Слышать себя» — только для микрофона"));
+        rig.backend->removeSource("system");
+        QCOMPARE(rig.backend->toast(),
+                 QStringLiteral("«Все звуки» не удаляется — его можно скрыть"));
         QVERIFY(rig.transport->sent().isEmpty());
         QCOMPARE(rig.mirror(), before);
         QCOMPARE(rig.backend->revision(), revision);
@@ -305,11 +257,17 @@ private slots:
     void editsWhileDisconnectedAreDropped() {
         BackendRig rig;
         rig.startReady();
+        rig.backend->setSource("in:mic1", {{"gainDb", -3}}, true); // merged, not yet sent
         rig.transport->disconnectEngine();
+        QCOMPARE(rig.backend->pendingEditCount(), 0);
         rig.backend->setSource("in:mic1", {{"mute", true}});
         QVERIFY(source(*rig.backend, "in:mic1").mute); // the interface still follows the user
         QVERIFY(rig.transport->sent().isEmpty());
         QCOMPARE(rig.backend->pendingReplyCount(), 0);
+        rig.transport->connectEngine();
+        rig.transport->clearSent();
+        QTest::qWait(60);
+        QVERIFY(rig.transport->sentWithCmd("setSource").empty());
     }
 
     // ---- Live edits ----
@@ -360,18 +318,6 @@ private slots:
         QCOMPARE_JSON(tail[0]["gainDb"], Json(-6));
         QCOMPARE_JSON(tail[1]["gainDb"], Json(-9));
         QCOMPARE_JSON(tail[2]["gainDb"], Json(-9));
-    }
-
-    void pendingLiveEditsDroppedOnDisconnect() {
-        BackendRig rig;
-        rig.startReady();
-        rig.backend->setSource("in:mic1", {{"gainDb", -3}}, true);
-        rig.transport->disconnectEngine();
-        QCOMPARE(rig.backend->pendingEditCount(), 0);
-        rig.transport->connectEngine();
-        rig.transport->clearSent();
-        QTest::qWait(60);
-        QVERIFY(rig.transport->sentWithCmd("setSource").empty());
     }
 
     // ---- Quitting ----
@@ -487,10 +433,12 @@ private slots:
 
         // A microphone that does not exist (or is no microphone): the refusal stays visible and
         // the monitored one keeps its monitor.
-        const QString hint = rig.backend->toast();
-        for (const char* id : {"in:gone", "app:discord.exe"}) {
+        const std::pair<const char*, QString> refusals[] = {
+            {"in:gone", QStringLiteral("нет источника «in:gone»")},
+            {"app:discord.exe", QStringLiteral("«Слышать себя» — только для микрофона")}};
+        for (const auto& [id, text] : refusals) {
             rig.backend->setMonitor(id, true);
-            QVERIFY(!rig.backend->toast().isEmpty() && rig.backend->toast() != hint);
+            QCOMPARE(rig.backend->toast(), text);
             QVERIFY(rig.transport->takeSent().empty());
             QVERIFY(source(*rig.backend, "in:mic1").monitor);
         }
@@ -524,8 +472,9 @@ private slots:
         rig.startReady(doc);
         rig.backend->toggleVoice();
         QVERIFY(rig.transport->takeSent().empty());
-        QVERIFY(!rig.backend->toast().isEmpty());
-        QVERIFY(rig.backend->toast() != QStringLiteral("Изменение голоса включено"));
+        QCOMPARE(
+            rig.backend->toast(),
+            QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → «Микрофоны»"));
     }
 
     void setMicMutedTouchesOnlyMicrophonesThatDiffer() {
@@ -591,13 +540,6 @@ private slots:
         const Json cable = rig.transport->takeSent().at(0);
         QCOMPARE_JSON(cable["on"], Json(true));
         rig.transport->reply(cable);
-        QCOMPARE(commandNames(rig.transport->takeSent()),
-                 std::vector<std::string>{"listEndpoints"});
-
-        rig.backend->assignWindowsDefaults();
-        rig.transport->reply(rig.transport->takeSent().at(0));
-        QCOMPARE(rig.backend->toast(),
-                 QStringLiteral("QUORVEL назначен в Windows выводом и микрофоном по умолчанию"));
         QCOMPARE(commandNames(rig.transport->takeSent()),
                  std::vector<std::string>{"listEndpoints"});
     }
