@@ -92,7 +92,6 @@ private slots:
 
     void verdicts();
     void missingVerifierFailsClosed();
-    void unpackAndStartCommands();
     void bundledUnsignedInstallerCannotStartHere();
     void downloadedUnsignedInstallerIsRejected();
 };
@@ -126,18 +125,6 @@ void CablePosixTest::missingVerifierFailsClosed() {
     const quint32 verdict = qv::ui::verifyInstallerSignature(plain);
     qputenv("PATH", path);
     QCOMPARE(verdict, qv::cable::kTrustProviderUnknown);
-}
-
-void CablePosixTest::unpackAndStartCommands() {
-    const qv::ui::UnpackCommand unpack =
-        qv::ui::unpackCommand(QStringLiteral("/d/O'B/p.zip"), QStringLiteral("/d/O'B"));
-    QVERIFY(unpack.program.endsWith(QStringLiteral("bsdtar")));
-    QCOMPARE(unpack.arguments, (QStringList{"-xf", "/d/O'B/p.zip", "-C", "/d/O'B"}));
-
-    const qv::ui::InstallerLaunch launch =
-        qv::ui::launchElevated(QStringLiteral("/d/VBCABLE_Setup_x64.exe"), "-i -h", "/d");
-    QCOMPARE(launch.error, qv::cable::kErrorNotSupported);
-    QVERIFY(!launch.process);
 }
 
 void CablePosixTest::bundledUnsignedInstallerCannotStartHere() {
