@@ -139,14 +139,7 @@ CableRig::CableRig(const QString& workName, const Json& config) {
     programFolder = temp.path() + QStringLiteral("/program");
     workFolder = temp.path() + QLatin1Char('/') + workName + QStringLiteral("/QUORVEL/vbcable");
     QDir().mkpath(programFolder);
-    backend = std::make_unique<qv::ui::Backend>(transport.get());
-    transport->connectEngine();
-    for (Json& request : transport->takeSent()) {
-        if (request.is_object() && request.contains("cmd") && request["cmd"] == "getConfig")
-            transport->reply(request, {{"config", config}});
-        else
-            transport->reply(request);
-    }
+    startReady(config);
 }
 
 void CableRig::create(const std::function<void(qv::ui::CableEnvironment&)>& change) {

