@@ -119,6 +119,10 @@ private slots:
                                       << true << "ошибка движка" << 3 << 0;
         QTest::newRow("ok as number") << QByteArray(R"({"reqId":$ID,"ok":1,"endpoints":[]})")
                                       << true << "ошибка движка" << 3 << 0;
+        QTest::newRow("ok missing")
+            << QByteArray(R"({"reqId":$ID,"endpoints":[]})") << true << "ошибка движка" << 3 << 0;
+        QTest::newRow("error not a string") << QByteArray(R"({"reqId":$ID,"ok":false,"error":17})")
+                                            << true << "ошибка движка" << 3 << 0;
         QTest::newRow("endpoints as object")
             << QByteArray(R"({"reqId":$ID,"ok":true,"endpoints":{"id":"x"}})") << true << "" << 3
             << 0;

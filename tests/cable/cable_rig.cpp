@@ -179,14 +179,11 @@ void CableRig::create(const std::function<void(qv::ui::CableEnvironment&)>& chan
     });
 }
 
-namespace {
-void writeFile(const QString& path, const QByteArray& content) {
+bool writeFile(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
-} // namespace
 
 void CableRig::bundle(const QByteArray& content) {
     writeFile(programFolder + QStringLiteral("/vbcable/VBCABLE_Setup_x64.exe"), content);

@@ -48,6 +48,9 @@ private:
     QList<QByteArray> m_userAgents;
 };
 
+// Writes `content` to `path`, making the folders on the way.
+bool writeFile(const QString& path, const QByteArray& content);
+
 // A ZIP archive with the entries stored uncompressed.
 QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
 

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using qv::test::CableRig;
+using qv::test::writeFile;
 
 namespace {
 
@@ -49,12 +50,6 @@ QByteArray unsignedProgram() {
     put32(b, s + 20, 0x200), put32(b, s + 36, 0x60000020);
     b[0x200] = char(0xC3); // ret
     return b;
-}
-
-bool writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // Signs `in` into `out` with a fresh self-signed certificate: a signature no one trusts.
