@@ -7,5 +7,5 @@ qv_qtest(tst_backend_input
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_backend_input.cpp ${CMAKE_CURRENT_LIST_DIR}/backend_fixture.h
     LIBS qvbackend qvtestsupport Qt6::Qml)
 qv_qtest(tst_backend_demo
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_backend_demo.cpp
-    LIBS qvbackend)
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_backend_demo.cpp ${CMAKE_CURRENT_LIST_DIR}/rows_support.h
+    LIBS qvbackend qvtestsupport)

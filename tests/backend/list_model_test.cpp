@@ -61,46 +61,22 @@ private slots:
         model.reset();
     }
 
+    // "id" comes first unless the roles name it, and a row without a role's key reads as invalid.
     void rolesAndNames() {
-        QCOMPARE(model->roles(), (QStringList{"id", "name", "gainDb"}));
-        const QHash<int, QByteArray> names{{257, "id"}, {258, "name"}, {259, "gainDb"}};
-        QCOMPARE(model->roleNames(), names);
-
-        // "id" already present keeps its place, so the role numbers follow the given order.
+        QCOMPARE(model->roleNames(),
+                 (QHash<int, QByteArray>{{257, "id"}, {258, "name"}, {259, "gainDb"}}));
         ListModel withId(QStringList{"name", "id"});
-        QCOMPARE(withId.roleNames().value(257), QByteArray("name"));
-        QCOMPARE(withId.roleNames().value(258), QByteArray("id"));
+        QCOMPARE(withId.roleNames(), (QHash<int, QByteArray>{{257, "name"}, {258, "id"}}));
 
         model->setRows({{{"id", "a"}, {"name", "Микрофон"}}});
-        const QModelIndex at = model->index(0);
-        QCOMPARE(model->data(at, 257).toString(), QString("a"));
-        QCOMPARE(model->data(at, 258).toString(), QString("Микрофон"));
-        QVERIFY(!model->data(at, 259).isValid()); // key missing from the row
-        QVERIFY(!model->data(at, 256).isValid());
-        QVERIFY(!model->data(at, 260).isValid());
-        QVERIFY(!model->data(model->index(1), 257).isValid());
-        QCOMPARE(model->rowCount(at), 0); // a list has no children
-    }
+        QCOMPARE(model->data(model->index(0), 258).toString(), QString("Микрофон"));
+        QVERIFY(!model->data(model->index(0), 259).isValid());
+        QCOMPARE(model->indexOf("a"), 0);
+        QCOMPARE(model->indexOf("A"), -1);
 
-    void getAndIndexOf() {
-        model->setRows({row("a", 1), row("b", 2), row("B", 3)});
-        QCOMPARE(model->get(1).value("gainDb").toDouble(), 2.0);
-        QVERIFY(model->get(-1).isEmpty());
-        QVERIFY(model->get(3).isEmpty());
-        QCOMPARE(model->indexOf("b"), 1);
-        QCOMPARE(model->indexOf("B"), 2);
-        QCOMPARE(model->indexOf("c"), -1);
-        QCOMPARE(model->indexOf(""), -1);
-    }
-
-    void sameRowsTwiceEmitNothing() {
-        const QList<QVariantMap> rows{row("a", 1), row("b", 2), row("c", 3)};
-        model->setRows(rows);
-        QCOMPARE(spies->inserted.size(), 3);
-        QCOMPARE(spies->count.size(), 1);
+        // Equal values in freshly built maps, as every rebuild produces them, change nothing.
         spies->clear();
-        // Equal values in freshly built maps, as every rebuild produces them.
-        model->setRows({row("a", 1), row("b", 2), row("c", 3)});
+        model->setRows({{{"id", "a"}, {"name", "Микрофон"}}});
         QCOMPARE(spies->total(), 0);
     }
 
@@ -114,19 +90,6 @@ private slots:
         QCOMPARE(spies->changed.size(), 0);
         QCOMPARE(spies->count.size(), 0);
         QCOMPARE(idsOf(*model), (QStringList{"a", "c", "b"}));
-    }
-
-    void onlyChangedRolesAreReported() {
-        model->setRows({row("a", 1, "x"), row("b", 2, "y")});
-        spies->clear();
-        model->setRows({row("a", 1, "x"), row("b", 5, "z")});
-        QCOMPARE(spies->changed.size(), 1);
-        const QList<QVariant>& args = spies->changed[0];
-        QCOMPARE(args[0].toModelIndex().row(), 1);
-        QCOMPARE(args[1].toModelIndex().row(), 1);
-        QCOMPARE(args[2].value<QList<int>>(), (QList<int>{258, 259})); // role order
-        QCOMPARE(model->get(1).value("gainDb").toDouble(), 5.0);
-        QCOMPARE(spies->total(), 1);
     }
 
     void differencesOutsideRolesLeaveRowAlone() {
@@ -145,42 +108,24 @@ private slots:
         QCOMPARE(model->get(0).value("extra").toInt(), 2);
     }
 
-    void missingKeyComparesAsInvalid() {
-        model->setRows({{{"id", "a"}, {"name", "x"}}});
-        spies->clear();
-        model->setRows({{{"id", "a"}, {"name", "x"}, {"gainDb", QVariant()}}});
-        QCOMPARE(spies->total(), 0);
-        model->setRows({{{"id", "a"}, {"name", "x"}, {"gainDb", 0.0}}});
-        QCOMPARE(spies->changed.size(), 1);
-        QCOMPARE(spies->changed[0][2].value<QList<int>>(), QList<int>{259});
-    }
-
+    // Counts are checked by randomDiffs; here the shape: one row per signal, removed from the
+    // last to the first, never a reset.
     void insertsAndRemovesSingleRows() {
         model->setRows({row("a", 1), row("c", 3), row("e", 5)});
         spies->clear();
         model->setRows({row("a", 1), row("b", 2), row("c", 3), row("d", 4), row("e", 5)});
-        QCOMPARE(spies->inserted.size(), 2);
-        QCOMPARE(spies->inserted[0][1].toInt(), 1);
-        QCOMPARE(spies->inserted[0][2].toInt(), 1);
-        QCOMPARE(spies->inserted[1][1].toInt(), 3);
-        QCOMPARE(spies->count.size(), 1);
-        QCOMPARE(spies->moved.size() + spies->changed.size(), 0);
+        for (const QList<QVariant>& args : spies->inserted)
+            QCOMPARE(args[1].toInt(), args[2].toInt());
 
         spies->clear();
         model->setRows({row("b", 2), row("d", 4)});
         QCOMPARE(spies->removed.size(), 3);
-        // Removed from the last to the first, one row each.
         QCOMPARE(spies->removed[0][1].toInt(), 4);
         QCOMPARE(spies->removed[1][1].toInt(), 2);
         QCOMPARE(spies->removed[2][1].toInt(), 0);
         for (const QList<QVariant>& args : spies->removed)
             QCOMPARE(args[1].toInt(), args[2].toInt());
-        QCOMPARE(spies->count.size(), 1);
-        QCOMPARE(idsOf(*model), (QStringList{"b", "d"}));
-
-        spies->clear();
         model->setRows({});
-        QCOMPARE(spies->removed.size(), 2);
         QCOMPARE(model->count(), 0);
         QCOMPARE(spies->reset.size(), 0);
     }

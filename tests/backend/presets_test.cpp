@@ -54,8 +54,7 @@ TEST(EqCurve, ZerosAreFlatAtAnyPointCount) {
 }
 
 TEST(EqCurve, PointCountIsClamped) {
-    const std::pair<int, int> cases[] = {{-5, 2},  {0, 2},     {1, 2},     {2, 2},
-                                         {48, 48}, {400, 400}, {401, 400}, {1000, 400}};
+    const std::pair<int, int> cases[] = {{-5, 2}, {1, 2}, {400, 400}, {401, 400}};
     for (auto [asked, got] : cases)
         EXPECT_EQ(presets::eqCurve(bandsList(single(5, 6)), asked).size(), got) << asked;
 }
@@ -68,28 +67,15 @@ TEST(EqCurve, CurveSpansTwentyHertzToTwentyKilohertz) {
     EXPECT_DOUBLE_EQ(curve.back().toDouble(), presets::eqResponseDb(gains, 20000.0));
 }
 
+// Band values come from QML: out of range they are clamped, and a non-finite one becomes the
+// lower bound, as in the configuration.
 TEST(EqCurve, TargetsAreReadAsClampedNumbers) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    struct Case {
-        QVariantList bands;
-        EqGains targets;
-    } cases[] = {
-        {{}, {}},
-        {{30.0}, single(0, 12)},
-        {{0, -30.0}, single(1, -12)},
-        {{0, 0, QStringLiteral("6")}, single(2, 6)},
-        {{0, 0, 0, QStringLiteral("loud")}, {}},
-        {{0, 0, 0, 0, nan}, single(4, -12)},
-        {{0, 0, 0, 0, 0, inf}, single(5, -12)},
-        {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9.0}, {}}, // an eleventh entry is ignored
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(presets::eqTargets(c.bands), c.targets);
+    EXPECT_EQ(presets::eqTargets({30.0, -30.0, nan, inf}),
+              (EqGains{12, -12, -12, -12, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(presets::eqCurve({30, 30, 30, 30, 30, 30, 30, 30, 30, 30}, 64),
               presets::eqCurve({12, 12, 12, 12, 12, 12, 12, 12, 12, 12}, 64));
-    for (const QVariant& v : presets::eqCurve({nan, inf, -inf}, 64))
-        EXPECT_TRUE(std::isfinite(v.toDouble()));
 }
 
 // The filter shapes themselves, independent of the correction: a peaking filter reaches its gain
@@ -151,51 +137,29 @@ TEST(EqCorrection, CataloguePresetsMeetTheirTargets) {
     EXPECT_LT(worst, 0.05);
 }
 
+// The lists are the catalogue's; what they add is the curve of each preset and the category's
+// name.
 TEST(PresetLists, EqPresetsCarryTheirCurves) {
     const QVariantList& list = presets::eqPresetList();
     const auto catalogue = qv::eqPresetCatalogue();
     ASSERT_EQ(list.size(), qsizetype(catalogue.size()));
-    ASSERT_EQ(list.size(), 58);
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QVariantMap p = list[i].toMap();
         EXPECT_EQ(p.value("id").toString().toStdString(), catalogue[i].id);
         EXPECT_FALSE(p.value("categoryName").toString().isEmpty()) << i;
         const QVariantList bands = p.value("bands").toList();
         ASSERT_EQ(bands.size(), 10);
-        for (int b = 0; b < 10; ++b)
-            EXPECT_EQ(bands[b].toDouble(), double(catalogue[i].bands[b]));
         EXPECT_EQ(p.value("curve").toList(), presets::eqCurve(bands, 48)) << i;
     }
-    const QVariantMap first = list.front().toMap();
-    EXPECT_EQ(first.value("name").toString(), QStringLiteral("Ровно"));
-    EXPECT_EQ(first.value("category").toString(), QStringLiteral("basic"));
-    EXPECT_EQ(first.value("categoryName").toString(), QStringLiteral("Основные"));
-    EXPECT_EQ(first.value("tags").toString(), QStringLiteral("выкл без эквалайзера сброс"));
-    EXPECT_EQ(list.back().toMap().value("categoryName").toString(),
-              QStringLiteral("Наушники и колонки"));
     EXPECT_EQ(&presets::eqPresetList(), &list); // built once
 }
 
-TEST(PresetLists, CategoriesAndVoices) {
-    const QVariantList eqCats = presets::eqCategoryList();
-    ASSERT_EQ(eqCats.size(), 6);
-    EXPECT_EQ(eqCats[3].toMap(), (QVariantMap{{"id", "voice"}, {"name", "Голос и видео"}}));
-
-    EXPECT_EQ(presets::voiceCategoryList(), (QStringList{"Базовые", "Персонажи", "Монстры",
-                                                         "Техника", "Пространство", "Смешные"}));
-
-    const QVariantList voices = presets::voicePresetList();
-    ASSERT_EQ(voices.size(), 45);
-    const QVariantMap duck = voices[44].toMap();
-    EXPECT_EQ(duck.value("id").toString(), QStringLiteral("duck"));
-    EXPECT_EQ(duck.value("hint").toString(), QStringLiteral("крякающий"));
-    EXPECT_EQ(duck.value("category").toString(), QStringLiteral("Смешные"));
-    EXPECT_EQ(duck.value("pitch").typeId(), QMetaType::Double);
-    EXPECT_EQ(duck.value("pitch").toDouble(), 7.0);
-    EXPECT_EQ(voices[2].toMap().value("pitch").toDouble(), -12.0);
-
-    EXPECT_EQ(presets::voicePresetIndex("duck"), 44);
-    EXPECT_EQ(presets::voicePresetIndex("low"), 0);
-    EXPECT_EQ(presets::voicePresetIndex("Duck"), -1);
+TEST(PresetLists, VoicePresetIndexIsTheCatalogueIndex) {
+    const auto voices = qv::voicePresetCatalogue();
+    ASSERT_FALSE(voices.empty());
+    const QString last =
+        QString::fromUtf8(voices.back().id.data(), qsizetype(voices.back().id.size()));
+    EXPECT_EQ(presets::voicePresetIndex(last), int(voices.size()) - 1);
+    EXPECT_EQ(presets::voicePresetIndex(last.toUpper()), -1);
     EXPECT_EQ(presets::voicePresetIndex(""), -1);
 }

@@ -9,6 +9,3 @@ qv_qtest(tst_backend_derived
 qv_qtest(tst_backend_windows
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_backend_windows.cpp ${_rows_support}
     LIBS qvbackend qvtestsupport)
-qv_qtest(tst_backend_demo_rows
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_backend_demo_rows.cpp ${_rows_support}
-    LIBS qvbackend qvtestsupport)

@@ -1,14 +1,8 @@
 // Windows endpoints and diagnostics: the default-microphone issue of a microphone strip, the
-// requests that change Windows defaults (and re-read the endpoints only on success), the
-// replacement candidates of a strip, and the system sound settings command.
+// requests that change Windows defaults (and re-read the endpoints only on success), and the
+// replacement candidates of a strip.
 
-#include "backend/windows_sound.h"
 #include "tests/backend/rows_support.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 using namespace qv::test;
 using qv::ui::Backend;
@@ -37,15 +31,6 @@ const char* kDefaultText = "Микрофон Windows по умолчанию —
                            "«%2»: программы с микрофоном «По умолчанию» его не слышат";
 const char* kCommText = "Микрофон Windows для связи (звонки, Telegram) — «%1», а голос с "
                         "изменением идёт в «%2»";
-
-// A fake program in `dir` that QStandardPaths::findExecutable will find.
-void makeExecutable(const QString& dir, const QString& name) {
-    QFile f(dir + "/" + name);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\nexit 0\n");
-    f.close();
-    QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
 
 } // namespace
 
@@ -160,32 +145,6 @@ private slots:
         QCOMPARE(valuesOf(b.replaceCandidates("out:c"), "endpointId"),
                  QStringList({"a", "d", "b"}));
     }
-
-#ifndef Q_OS_WIN
-    void soundSettingsProgram() {
-        const QByteArray savedPath = qgetenv("PATH");
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        qputenv("PATH", dir.path().toLocal8Bit());
-
-        QVERIFY(qv::ui::sound_panel::command(1).program.isEmpty());
-        BackendRig rig;
-        rig.backend->openWindowsSound(1); // nothing to open: nothing happens
-
-        makeExecutable(dir.path(), "gnome-control-center");
-        qv::ui::sound_panel::Command c = qv::ui::sound_panel::command(1);
-        QCOMPARE(QFileInfo(c.program).fileName(), QStringLiteral("gnome-control-center"));
-        QCOMPARE(c.arguments, QStringList({"sound"}));
-
-        makeExecutable(dir.path(), "pavucontrol");
-        c = qv::ui::sound_panel::command(1);
-        QCOMPARE(QFileInfo(c.program).fileName(), QStringLiteral("pavucontrol"));
-        QCOMPARE(c.arguments, QStringList({"--tab=4"}));
-        QCOMPARE(qv::ui::sound_panel::command(0).arguments, QStringList({"--tab=3"}));
-
-        qputenv("PATH", savedPath);
-    }
-#endif
 };
 
 QTEST_MAIN(BackendWindowsTest)

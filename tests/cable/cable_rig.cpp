@@ -139,14 +139,7 @@ CableRig::CableRig(const QString& workName, const Json& config) {
     programFolder = temp.path() + QStringLiteral("/program");
     workFolder = temp.path() + QLatin1Char('/') + workName + QStringLiteral("/QUORVEL/vbcable");
     QDir().mkpath(programFolder);
-    backend = std::make_unique<qv::ui::Backend>(transport.get());
-    transport->connectEngine();
-    for (Json& request : transport->takeSent()) {
-        if (request.is_object() && request.contains("cmd") && request["cmd"] == "getConfig")
-            transport->reply(request, {{"config", config}});
-        else
-            transport->reply(request);
-    }
+    startReady(config);
 }
 
 void CableRig::create(const std::function<void(qv::ui::CableEnvironment&)>& change) {
@@ -186,14 +179,11 @@ void CableRig::create(const std::function<void(qv::ui::CableEnvironment&)>& chan
     });
 }
 
-namespace {
-void writeFile(const QString& path, const QByteArray& content) {
+bool writeFile(const QString& path, const QByteArray& content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
-} // namespace
 
 void CableRig::bundle(const QByteArray& content) {
     writeFile(programFolder + QStringLiteral("/vbcable/VBCABLE_Setup_x64.exe"), content);

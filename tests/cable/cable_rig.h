@@ -3,9 +3,8 @@
 // test advances by hand, scripted system calls, and a CableSetup on a Backend that talks to a
 // scripted engine.
 
-#include "backend/backend.h"
 #include "cable/cable_setup.h"
-#include "tests/support/scripted_transport.h"
+#include "tests/backend/backend_fixture.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -49,6 +48,9 @@ private:
     QList<QByteArray> m_userAgents;
 };
 
+// Writes `content` to `path`, making the folders on the way.
+bool writeFile(const QString& path, const QByteArray& content);
+
 // A ZIP archive with the entries stored uncompressed.
 QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
 
@@ -75,11 +77,9 @@ struct LaunchCall {
 };
 
 // A CableSetup with temporary folders, scripted system calls and a Backend on a scripted engine.
-struct CableRig {
+struct CableRig : BackendRig {
     QTemporaryDir temp;
     QString programFolder, workFolder;
-    std::unique_ptr<ScriptedTransport> transport = std::make_unique<ScriptedTransport>();
-    std::unique_ptr<qv::ui::Backend> backend;
     std::unique_ptr<qv::ui::CableSetup> setup;
     ManualWaitTimer* timer = nullptr;
 

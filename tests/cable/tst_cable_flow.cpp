@@ -23,6 +23,7 @@ const QString kDone = QStringLiteral(
 void reachWait(CableRig& rig) {
     rig.bundle();
     rig.create();
+    QVERIFY(rig.setup->bundled());
     rig.setup->install();
     QCOMPARE(rig.state(), QStringLiteral("wait"));
 }
@@ -44,7 +45,6 @@ private slots:
     void finishPointsTheVirtualMicrophoneAtTheCable_data();
     void finishPointsTheVirtualMicrophoneAtTheCable();
     void busyCallsAreIgnoredAndCancelEndsTheWait();
-    void bundledAndSite();
     void simulatedInstallTouchesNothing();
 };
 
@@ -142,25 +142,17 @@ void CableFlowTest::launchOutcomes_data() {
     QTest::addColumn<quint32>("error");
     QTest::addColumn<bool>("handle");
     QTest::addColumn<QString>("state");
-    QTest::addColumn<QString>("message");
 
-    QTest::newRow("declined")
-        << 1223u << false << "cancelled"
-        << "Установка отменена: Windows спрашивал разрешение — нужно нажать «Да».";
-    QTest::newRow("failed") << 5u << false << "error"
-                            << "Не удалось запустить установщик VB-CABLE (ошибка 5).";
-    QTest::newRow("no handle") << 0u << false << "wait"
-                               << "Ждём, когда Windows подключит VB-CABLE…";
-    QTest::newRow("handle") << 0u << true << "install"
-                            << "Установка: подтвердите запрос Windows («Да»). Если откроется окно "
-                               "VB-CABLE — нажмите в нём «Install Driver».";
+    QTest::newRow("declined") << 1223u << false << "cancelled";
+    QTest::newRow("failed") << 5u << false << "error";
+    QTest::newRow("no handle") << 0u << false << "wait";
+    QTest::newRow("handle") << 0u << true << "install";
 }
 
 void CableFlowTest::launchOutcomes() {
     QFETCH(quint32, error);
     QFETCH(bool, handle);
     QFETCH(QString, state);
-    QFETCH(QString, message);
 
     CableRig rig;
     rig.bundle();
@@ -169,7 +161,10 @@ void CableFlowTest::launchOutcomes() {
     rig.create();
     rig.setup->install();
     QCOMPARE(rig.state(), state);
-    QCOMPARE(rig.setup->message(), message);
+    if (error != 0 && error != 1223) // the system's code is named
+        QCOMPARE(
+            rig.setup->message(),
+            QStringLiteral("Не удалось запустить установщик VB-CABLE (ошибка %1).").arg(error));
     QCOMPARE(rig.setup->busy(),
              state == QLatin1String("wait") || state == QLatin1String("install"));
     QCOMPARE(rig.timer->active(), state == QLatin1String("wait"));
@@ -223,11 +218,6 @@ void CableFlowTest::cableShowingUpAfterTheDeadlineWaitsForTheUser() {
     reachWait(rig);
     rig.timer->advance(qv::ui::CableSetup::kWaitMs);
     QCOMPARE(rig.state(), QStringLiteral("reboot"));
-    QCOMPARE(
-        rig.setup->message(),
-        QStringLiteral("Windows пока не показал VB-CABLE. Если установка прошла — "
-                       "перезагрузите компьютер, QUORVEL подключит его сам. Если окно "
-                       "VB-CABLE закрыли без «Install Driver» — нажмите «Установить» ещё раз."));
 
     rig.showCable(true);
     QCOMPARE(rig.state(), QStringLiteral("reboot"));
@@ -276,6 +266,7 @@ void CableFlowTest::finishPointsTheVirtualMicrophoneAtTheCable() {
     rig.transport->deliver(Json{{"event", "state"}, {"state", state}});
     rig.showCable(true);
     rig.create();
+    QVERIFY(!rig.setup->bundled());
     rig.setup->install(); // the cable is there: finished at once
     QCOMPARE(rig.state(), QStringLiteral("done"));
     QCOMPARE(rig.setup->message(), kDone);
@@ -303,18 +294,6 @@ void CableFlowTest::busyCallsAreIgnoredAndCancelEndsTheWait() {
     QCOMPARE(rig.state(), QStringLiteral("done")); // the cable is there now
     rig.setup->dismiss();
     QCOMPARE(rig.history.last(), (QStringList{"", "", "-1"}));
-}
-
-void CableFlowTest::bundledAndSite() {
-    CableRig without;
-    without.create();
-    QVERIFY(!without.setup->bundled());
-    CableRig with;
-    with.bundle();
-    with.create();
-    QVERIFY(with.setup->bundled());
-    with.setup->openSite();
-    QCOMPARE(with.opened, QList<QUrl>{QUrl(QStringLiteral("https://vb-audio.com/Cable/"))});
 }
 
 // The screenshot run's install: a download advancing with the clock, then the usual wait. Not a

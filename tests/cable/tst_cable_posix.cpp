@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using qv::test::CableRig;
+using qv::test::writeFile;
 
 namespace {
 
@@ -51,12 +52,6 @@ QByteArray unsignedProgram() {
     return b;
 }
 
-bool writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // Signs `in` into `out` with a fresh self-signed certificate: a signature no one trusts.
 bool selfSign(const QString& folder, const QString& in, const QString& out) {
     const QString key = folder + QStringLiteral("/key.pem"),
@@ -92,7 +87,6 @@ private slots:
 
     void verdicts();
     void missingVerifierFailsClosed();
-    void unpackAndStartCommands();
     void bundledUnsignedInstallerCannotStartHere();
     void downloadedUnsignedInstallerIsRejected();
 };
@@ -126,18 +120,6 @@ void CablePosixTest::missingVerifierFailsClosed() {
     const quint32 verdict = qv::ui::verifyInstallerSignature(plain);
     qputenv("PATH", path);
     QCOMPARE(verdict, qv::cable::kTrustProviderUnknown);
-}
-
-void CablePosixTest::unpackAndStartCommands() {
-    const qv::ui::UnpackCommand unpack =
-        qv::ui::unpackCommand(QStringLiteral("/d/O'B/p.zip"), QStringLiteral("/d/O'B"));
-    QVERIFY(unpack.program.endsWith(QStringLiteral("bsdtar")));
-    QCOMPARE(unpack.arguments, (QStringList{"-xf", "/d/O'B/p.zip", "-C", "/d/O'B"}));
-
-    const qv::ui::InstallerLaunch launch =
-        qv::ui::launchElevated(QStringLiteral("/d/VBCABLE_Setup_x64.exe"), "-i -h", "/d");
-    QCOMPARE(launch.error, qv::cable::kErrorNotSupported);
-    QVERIFY(!launch.process);
 }
 
 void CablePosixTest::bundledUnsignedInstallerCannotStartHere() {

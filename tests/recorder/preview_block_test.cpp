@@ -7,14 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -154,39 +151,6 @@ TEST(PreviewFrame, DropsACopyThatTheWriterChangedMeanwhile) {
                   block.data(), block.size, 0, [](auto, auto) -> unsigned char* { return nullptr; },
                   &sequence),
               FrameRead::NoTarget);
-}
-
-TEST(PreviewFrame, NeverTakesAMixOfTwoFramesFromARunningWriter) {
-    HeapBlock block;
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (std::uint32_t v = 1; !done.load(); ++v) {
-            publishPreviewFrame(block.data(), 320, 180, v);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    });
-    Sink sink;
-    std::uint32_t last = 0;
-    int taken = 0;
-    std::size_t mixed = 0; // pixels unlike the frame's first
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (taken < 50 && std::chrono::steady_clock::now() < deadline) {
-        if (readPreviewFrame(block.data(), block.size, last, sink.target(), &last) !=
-            FrameRead::Taken)
-            continue;
-        ++taken;
-        const auto* words = reinterpret_cast<const std::uint32_t*>(sink.pixels.data());
-        const std::size_t count = sink.pixels.size() / 4;
-        for (std::size_t k = 1; k < count; ++k)
-            mixed += words[k] != words[0];
-        if (count != 320u * 180u || mixed)
-            break;
-    }
-    done = true;
-    writer.join();
-    EXPECT_EQ(mixed, 0u);
-    EXPECT_EQ(taken, 50);
-    EXPECT_EQ(sink.pixels.size(), 320u * 180u * 4);
 }
 
 // ---- The block file ----

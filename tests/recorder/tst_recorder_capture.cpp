@@ -122,7 +122,7 @@ void TestRecorderCapture::inputCommandsReachTheRecording() {
     const QString file = run.args[2];
     QCOMPARE(rec.lastVideo(), file);
     QCOMPARE(rig.toast(), "Сохранено: " + QFileInfo(file).fileName());
-    QVERIFY(video.count() >= 3); // start, target switch, stopped, end
+    QCOMPARE(video.count(), 4); // start, target switch, "stopped", end of the process
     QVERIFY(rig.runsOf("preview").empty());
 }
 
@@ -358,6 +358,10 @@ void TestRecorderCapture::clocksAndTicks() {
     rig.nowMs += 3725000;
     QCOMPARE(rec.videoSeconds(), 3725);
     QCOMPARE(rec.timeText(rec.videoSeconds()), QString("01:02:05"));
+    QCOMPARE(rec.timeText(59), QString("00:00:59"));
+    QCOMPARE(rec.timeText(3600), QString("01:00:00"));
+    QCOMPARE(rec.timeText(360000), QString("100:00:00"));
+    QCOMPARE(rec.timeText(-5), QString("00:00:00"));
     QTRY_VERIFY(ticks.count() >= 2);
 
     rec.stopAudio();

@@ -1,6 +1,6 @@
 // The capture preview: size rules, the preview process and its hand-over to a recording, the
-// poll of the shared block against damaged frames, the demo placeholder and its scaler (pixels
-// worked out by hand), and PreviewImages read from another thread.
+// poll of the shared block, the demo placeholder and its scaler, and PreviewImages read from
+// another thread.
 
 #include "recorder/preview_block.h"
 #include "recorder/preview_frame.h"
@@ -64,11 +64,6 @@ bool uniform(const QImage& image) {
     return true;
 }
 
-bool near(QRgb pixel, int r, int g, int b) {
-    return std::abs(qRed(pixel) - r) <= 2 && std::abs(qGreen(pixel) - g) <= 2 &&
-           std::abs(qBlue(pixel) - b) <= 2;
-}
-
 } // namespace
 
 class TestRecorderPreview : public QObject {
@@ -77,7 +72,7 @@ class TestRecorderPreview : public QObject {
 private slots:
     void sizeRules_data();
     void sizeRules();
-    void halvingAndBilinearByHand();
+    void scalerKeepsTheShape();
     void placeholderWithoutTheTool();
     void previewProcessFollowsTheDialog();
     void handOverBetweenPreviewAndRecording();
@@ -105,51 +100,22 @@ void TestRecorderPreview::sizeRules() {
     QCOMPARE(rec.previewImage().size(), size);
 }
 
-void TestRecorderPreview::halvingAndBilinearByHand() {
-    // 8x2 into 4x2: the fitted shape is 4x1 (top row), the picture is halved once and the
-    // bilinear step at the same size copies it. Red and blue per 2x2 block, (sum + 2) / 4:
-    //   red  0+10+1+2=13 -> 3   20+30+1+1=52 -> 13   40+50+0+0=90 -> 23   60+70+0+255=385 -> 96
-    //   blue 1+2+0+0=3 -> 1     3+4=7 -> 2           5+6=11 -> 3          7+8=15 -> 4
+// The scaler only paints the demo placeholder; what matters there is the shape: the picture
+// keeps its aspect ratio, centred, with opaque black bars, and the halving step averages.
+void TestRecorderPreview::scalerKeepsTheShape() {
+    // 8x2 into 4x2: the picture fills the top row, halved once: (0+10+1+2+2)/4 = 3.
     std::vector<QRgb> source;
     const int red[2][8] = {{0, 10, 20, 30, 40, 50, 60, 70}, {1, 2, 1, 1, 0, 0, 0, 255}};
-    const int blue[2][8] = {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0}};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
-            source.push_back(qRgb(red[y][x], 100, blue[y][x]));
+            source.push_back(qRgb(red[y][x], 100, 0));
     const QImage scaled = qv::ui::scalePreview(picture(8, 2, source), QSize(4, 2));
     QCOMPARE(scaled.size(), QSize(4, 2));
-    const QRgb expected[4] = {qRgb(3, 100, 1), qRgb(13, 100, 2), qRgb(23, 100, 3),
-                              qRgb(96, 100, 4)};
-    for (int x = 0; x < 4; ++x) {
-        QCOMPARE(scaled.pixel(x, 0), expected[x]);
+    QCOMPARE(scaled.pixel(0, 0), qRgb(3, 100, 0));
+    for (int x = 0; x < 4; ++x)
         QCOMPARE(scaled.pixel(x, 1), qRgb(0, 0, 0)); // the bar under the picture
-    }
-
-    // 2x1 stretched to 4x2. Source positions in 1/256 pixel: (2x+1)*64-128 -> 0, 64, 192, 256.
-    // red 0..255: 255*64*256+32768 >> 16 = 64, 255*192*256+32768 >> 16 = 191.
-    const QImage wide =
-        qv::ui::scalePreview(picture(2, 1, {qRgb(0, 0, 255), qRgb(255, 0, 0)}), QSize(4, 2));
-    const QRgb stretched[4] = {qRgb(0, 0, 255), qRgb(64, 0, 191), qRgb(191, 0, 64),
-                               qRgb(255, 0, 0)};
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x)
-            QCOMPARE(wide.pixel(x, y), stretched[x]);
-
-    // 5x1 shrunk to 2x1 (not twice as large, so no halving). Positions: 640/2-128 = 192 and
-    // 1920/2-128 = 832 (pixel 3, weight 64): red 101*192*256+32768 >> 16 = 76;
-    // (40*192 + 80*64)*256+32768 >> 16 = 50.
-    const QImage narrow = qv::ui::bilinearPicture(
-        picture(5, 1,
-                {qRgb(0, 0, 0), qRgb(101, 0, 0), qRgb(200, 0, 0), qRgb(40, 0, 0), qRgb(80, 0, 0)}),
-        QSize(2, 1));
-    QCOMPARE(qRed(narrow.pixel(0, 0)), 76);
-    QCOMPARE(qRed(narrow.pixel(1, 0)), 50);
-
     // A square into a wide frame: bars left and right.
     QCOMPARE(qv::ui::previewFitRect(QSize(2, 2), QSize(4, 2)), QRect(1, 0, 2, 2));
-    QCOMPARE(qv::ui::previewFitRect(QSize(320, 240), QSize(640, 360)), QRect(80, 0, 480, 360));
-    QCOMPARE(qv::ui::halvePicture(picture(3, 3, std::vector<QRgb>(9, qRgb(9, 9, 9)))).size(),
-             QSize(1, 1));
 }
 
 void TestRecorderPreview::placeholderWithoutTheTool() {
@@ -164,36 +130,24 @@ void TestRecorderPreview::placeholderWithoutTheTool() {
     QVERIFY(!rec.previewPolling());
     QImage image = rec.previewImage();
     QCOMPARE(image.size(), QSize(640, 360));
-    QCOMPARE(image.pixel(320, 359), qRgb(20, 21, 24)); // the taskbar strip of a screen
-    QVERIFY(near(image.pixel(0, 0), 29, 43, 69));
     for (int y = 0; y < image.height(); y += 7)
         for (int x = 0; x < image.width(); x += 7)
             QCOMPARE(qAlpha(image.pixel(x, y)), 255);
 
-    // A 4:3 window: black bars left and right of 480 columns; no taskbar.
-    rec.startPreview("w2", 640, 360);
+    rec.startPreview("w1", 640, 360); // another target, another picture
     image = rec.previewImage();
     QCOMPARE(rec.previewSerial(), 2);
-    QCOMPARE(image.pixel(0, 180), qRgb(0, 0, 0));
-    QCOMPARE(image.pixel(79, 359), qRgb(0, 0, 0));
-    QCOMPARE(image.pixel(560, 0), qRgb(0, 0, 0));
-    QVERIFY(image.pixel(80, 0) != qRgb(0, 0, 0));
-    QVERIFY(image.pixel(559, 359) != qRgb(0, 0, 0));
-
-    rec.startPreview("w1", 640, 360); // 16:9 window, gradient down to its corner
-    image = rec.previewImage();
-    QVERIFY(near(image.pixel(639, 359), 58, 31, 61));
 
     qv::ui::PreviewImages provider(&rec);
     QSize reported;
-    const QImage served = provider.requestImage("3", &reported, QSize(10, 10));
+    const QImage served = provider.requestImage("2", &reported, QSize(10, 10));
     QCOMPARE(reported, QSize(640, 360));
     QCOMPARE(served, image);
 
     rec.stopPreview();
     QVERIFY(!rec.previewReady());
-    QCOMPARE(rec.previewSerial(), 4);
-    QVERIFY(provider.requestImage("4", &reported, QSize()).isNull());
+    QCOMPARE(rec.previewSerial(), 3);
+    QVERIFY(provider.requestImage("3", &reported, QSize()).isNull());
     QVERIFY(reported.isEmpty());
 }
 
@@ -285,33 +239,11 @@ void TestRecorderPreview::pollSkipsDamagedFrames() {
     rec.pollPreview(); // the same frame is not taken twice
     QCOMPARE(rec.previewSerial(), 1);
 
-    struct Damage {
-        const char* name;
-        std::function<void()> apply;
-    };
-    const std::vector<Damage> damages = {
-        {"wrapping size", [&] { writePreviewHeader(block, 10, 65536, 16384); }},
-        {"capacity raised",
-         [&] {
-             storePreviewWord(block, kPreviewCapacityOffset, 0xffffffffu);
-             writePreviewHeader(block, 12, 1281, 720);
-         }},
-        {"zero width", [&] { writePreviewHeader(block, 14, 0, 720); }},
-        {"no frame", [&] { writePreviewHeader(block, 0, 4, 4); }},
-        {"wrong magic",
-         [&] {
-             storePreviewWord(block, kPreviewMagicOffset, 0);
-             writePreviewHeader(block, 16, 4, 4);
-         }},
-    };
-    for (const Damage& damage : damages) {
-        damage.apply();
-        rec.pollPreview();
-        QVERIFY2(rec.previewSerial() == 1, damage.name);
-        QCOMPARE(rec.previewImage().size(), QSize(4, 4)); // the previous frame stays
-    }
-    storePreviewWord(block, kPreviewMagicOffset, kPreviewMagic);
-    storePreviewWord(block, kPreviewCapacityOffset, 3686400);
+    // The reader's checks are preview_block_test's; here a refused frame leaves the last one.
+    writePreviewHeader(block, 10, 65536, 16384);
+    rec.pollPreview();
+    QCOMPARE(rec.previewSerial(), 1);
+    QCOMPARE(rec.previewImage().size(), QSize(4, 4));
     publishPreviewFrame(block, 1280, 720, 0x00010203);
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 2);
