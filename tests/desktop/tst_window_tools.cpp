@@ -54,7 +54,6 @@ private slots:
     void fitLeavesMaximisedAlone();
     void placeOver_data();
     void placeOver();
-    void available();
     void restore_data();
     void restore();
     void saveRestoreRoundTrip();
@@ -150,12 +149,6 @@ void WindowToolsTest::placeOver() {
     auto owner = makeWindow(parent);
     tools_.placeOver(dialog.get(), owner.get(), wanted.width(), wanted.height());
     QCOMPARE(dialog->geometry(), expected);
-}
-
-void WindowToolsTest::available() {
-    QCOMPARE(tools_.available(nullptr), screenA()->availableGeometry());
-    auto onB = makeWindow(QRect(1200, 100, 200, 200), screenB());
-    QCOMPARE(tools_.available(onB.get()), QRect(1000, 0, 800, 600));
 }
 
 void WindowToolsTest::restore_data() {
