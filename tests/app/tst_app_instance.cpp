@@ -1,8 +1,8 @@
 // One interface per session, with the real program as separate processes (offscreen, a private
 // runtime folder and settings folder): a second start in engine mode asks the running one to
-// show itself and exits 0 without a window; demo and screenshot modes run beside it; a crashed
-// instance leaves nothing that blocks the next start; the show channel ignores anything but a
-// show request.
+// show itself and exits 0 without a window; a demo runs beside it (which options make engine
+// mode is tst_app_options' table); a crashed instance leaves nothing that blocks the next start;
+// the show channel ignores anything but a show request.
 
 #include "app/single_instance.h"
 
@@ -89,52 +89,6 @@ private slots:
 
     void cleanup() { m_home.reset(); }
 
-    // A later start against a running instance (held by this test), by command line.
-    void secondStartByMode_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("asksToShow");
-        const QString shots = QStringLiteral("@shots");
-        QTest::newRow("no option") << QStringList{} << true;
-        QTest::newRow("engine alone") << QStringList{QStringLiteral("--engine")} << true;
-        QTest::newRow("autostart") << QStringList{QStringLiteral("--autostart")} << true;
-        QTest::newRow("demo flags alone")
-            << QStringList{QStringLiteral("--demo-not-default")} << true;
-        QTest::newRow("screenshots with engine")
-            << QStringList{QStringLiteral("--screenshots"), shots, QStringLiteral("--engine")}
-            << true;
-        QTest::newRow("demo") << QStringList{QStringLiteral("--demo")} << false;
-        QTest::newRow("screenshots")
-            << QStringList{QStringLiteral("--screenshots"), shots} << false;
-        QTest::newRow("demo beats screenshots with engine")
-            << QStringList{QStringLiteral("--demo"), QStringLiteral("--screenshots"), shots,
-                           QStringLiteral("--engine")}
-            << false;
-    }
-
-    void secondStartByMode() {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, asksToShow);
-        arguments.replaceInStrings(QStringLiteral("@shots"), m_home->path() + "/shots");
-
-        SingleInstance instance;
-        QCOMPARE(instance.claim(), SingleInstance::Claim::First);
-        ShowTarget target;
-        ShowRequestFilter filter(&target, instance);
-        QVERIFY(filter.install());
-
-        Program second(m_runtime, m_home->path(), arguments);
-        if (asksToShow) {
-            QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
-            QTRY_COMPARE(target.shows, 1);
-            QVERIFY2(!second.logged("first frame"), second.log.constData());
-        } else {
-            QTRY_VERIFY2_WITH_TIMEOUT(second.logged("first frame"), second.log.constData(),
-                                      kStartMs);
-            QVERIFY(second.running());
-            QCOMPARE(target.shows, 0);
-        }
-    }
-
     // Real programs only: the first shows its window on the second's request; a demo runs beside.
     void programsSideBySide() {
         Program first(m_runtime, m_home->path(), {QStringLiteral("--no-engine-start")});
@@ -142,6 +96,7 @@ private slots:
 
         Program second(m_runtime, m_home->path(), {});
         QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
+        QVERIFY2(!second.logged("first frame"), second.log.constData()); // no window of its own
         QTRY_VERIFY2(first.logged("show request"), first.log.constData());
 
         Program demo(m_runtime, m_home->path(), {QStringLiteral("--demo")});
