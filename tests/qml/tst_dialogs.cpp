@@ -11,13 +11,12 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QScreen>
-#include <QStandardPaths>
-#include <QtQuickTest/quicktest.h>
 
 #include <functional>
 #include <memory>
 
 using App = qv::test::MainApp;
+using qv::test::click;
 using qv::test::findItem;
 using qv::test::named;
 
@@ -65,17 +64,6 @@ QQuickItem* withText(QQuickItem* root, const QString& text) {
     });
 }
 
-bool click(QQuickItem* item) {
-    // Columns place their rows when the window polishes, just before it draws.
-    if (!item || !item->isVisible() || !item->window() ||
-        !QTest::qWaitForWindowExposed(item->window()) ||
-        !QQuickTest::qWaitForPolish(item->window()))
-        return false;
-    const QPoint at = item->mapToScene(item->boundingRect().center()).toPoint();
-    QTest::mouseClick(item->window(), Qt::LeftButton, {}, at);
-    return true;
-}
-
 // Endpoint ids of one list of the add window (inputsList or outputsList) that are on or off.
 QStringList endpoints(const QVariantList& list, bool on) {
     QStringList ids;
@@ -98,11 +86,6 @@ class DialogsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL-test"));
-        QCoreApplication::setApplicationName(QStringLiteral("tst_dialogs"));
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-        qv::ui::registerQmlFonts();
         QVERIFY2(QGuiApplication::screens().size() == 3, "run with offscreen-three-screens.json");
     }
 
@@ -148,7 +131,6 @@ private slots:
         QTRY_VERIFY(dialog->isVisible());
         QCOMPARE(dialog->property("bodyHeight").toInt(), body);
         QCOMPARE(dialog->height(), 44 + body + (footer ? 64 : 0) + 2);
-        QCOMPARE(dialog->width(), 860);
         // The bar shows exactly while the body scrolls.
         auto* bar = dialog->findChild<QQuickItem*>(QStringLiteral("dialogScrollBar"));
         QVERIFY(bar);
@@ -213,6 +195,16 @@ private slots:
                                      << "replaceDialog"
                                      << "targetId"
                                      << "out:demo-spk";
+        QTest::newRow("voice") << "cell:in:demo-mic"
+                               << "leftButton"
+                               << "voiceDialog"
+                               << "micId"
+                               << "in:demo-mic";
+        QTest::newRow("equaliser") << "cell:out:demo-hp"
+                                   << "leftButton"
+                                   << "eqDialog"
+                                   << "deviceId"
+                                   << "out:demo-hp";
     }
     void openers() {
         QFETCH(QString, cell);
@@ -431,15 +423,10 @@ private slots:
         QMetaObject::invokeMethod(app.window, "openReplace",
                                   Q_ARG(QVariant, QStringLiteral("in:demo-mic")));
         QTRY_VERIFY(replace->isVisible());
-        QQuickItem* body = replace->property("bodyFlick").value<QQuickItem*>();
-        QQuickItem* column = body->childItems().first()->childItems().first();
-        QStringList shown;
-        for (QQuickItem* child : column->childItems()) {
-            if (child->isVisible() && child->height() > 0) // not the repeater
-                shown.append(child->objectName());
-        }
-        QCOMPARE(shown.size(), 2);
         QVERIFY(named(replace, QStringLiteral("noCandidates"))->isVisible());
+        QVERIFY(!findItem(replace->contentItem(), [](QQuickItem* i) {
+            return i->isVisible() && i->objectName().startsWith(QStringLiteral("candidate:"));
+        }));
         QVERIFY(click(named(replace, QStringLiteral("dialogDone"))));
         QTRY_VERIFY(!replace->isVisible());
     }

@@ -4,13 +4,11 @@
 // Each test file gets a fresh engine with the "icon" provider, the interface fonts and a Backend
 // on a ScriptedTransport as `qv`. The rig (`qvRig`) lets a test load a mixer document as the
 // engine's configuration, push engine events, and read the commands the strips made the
-// Backend send. With QV_MIXER_DEMO set the Backend runs on the demo engine instead (for looking
-// at the panel with the full demo world); the rig's scripting calls then do nothing.
+// Backend send.
 
 #include "backend/backend.h"
 #include "backend/json_variant.h"
 #include "desktop/line_icon_provider.h"
-#include "engine/demo_transport.h"
 #include "qml/qml_resources.h"
 #include "tests/qml/qml_test_fonts.h"
 #include "tests/support/scripted_transport.h"
@@ -31,12 +29,6 @@ class MixerRig : public QObject {
 
 public:
     explicit MixerRig(QObject* parent) : QObject(parent) {
-        if (qEnvironmentVariableIsSet("QV_MIXER_DEMO")) {
-            m_demo = new qv::ui::DemoTransport(true, true, this);
-            m_backend = new qv::ui::Backend(m_demo, this);
-            m_demo->start();
-            return;
-        }
         m_scripted = new qv::test::ScriptedTransport(this);
         m_backend = new qv::ui::Backend(m_scripted, this);
         qv::ui::Backend::Timings t;
@@ -48,13 +40,13 @@ public:
     }
 
     qv::ui::Backend* backend() const { return m_backend; }
-    int startEngineCalls() const { return m_scripted ? m_scripted->startEngineCalls() : 0; }
+    int startEngineCalls() const { return m_scripted->startEngineCalls(); }
 
     // A new engine connection whose configuration is `document` (JSON text); every start-up
     // request is answered and forgotten. False when the text is not a JSON object.
     Q_INVOKABLE bool load(const QString& document) {
         const Json doc = Json::parse(document.toStdString(), nullptr, false);
-        if (!m_scripted || doc.is_discarded() || !doc.is_object())
+        if (doc.is_discarded() || !doc.is_object())
             return false;
         if (m_backend->connected())
             m_scripted->disconnectEngine();
@@ -70,27 +62,16 @@ public:
     }
 
     Q_INVOKABLE void disconnectEngine(const QString& status) {
-        if (m_scripted)
-            m_scripted->disconnectEngine(status);
-    }
-
-    Q_INVOKABLE void setDemo(bool on) {
-        if (m_scripted)
-            m_scripted->setDemo(on);
+        m_scripted->disconnectEngine(status);
     }
 
     // An engine message (event or reply) given as JSON text.
-    Q_INVOKABLE void deliver(const QString& message) {
-        if (m_scripted)
-            m_scripted->deliver(message.toUtf8());
-    }
+    Q_INVOKABLE void deliver(const QString& message) { m_scripted->deliver(message.toUtf8()); }
 
     // The commands sent since the last clearSent(), oldest first; only those named `cmd` unless
     // it is empty.
     Q_INVOKABLE QVariantList sent(const QString& cmd = QString()) const {
         QVariantList out;
-        if (!m_scripted)
-            return out;
         for (const Json& message : m_scripted->sentJson()) {
             if (!cmd.isEmpty() && message.value("cmd", std::string()) != cmd.toStdString())
                 continue;
@@ -99,22 +80,16 @@ public:
         return out;
     }
 
-    Q_INVOKABLE void clearSent() {
-        if (m_scripted)
-            m_scripted->clearSent();
-    }
+    Q_INVOKABLE void clearSent() { m_scripted->clearSent(); }
 
     // Answers every request sent so far with ok true (so held-back configurations apply).
     Q_INVOKABLE void answerAll() {
-        if (!m_scripted)
-            return;
         for (const Json& request : m_scripted->takeSent())
             m_scripted->reply(request);
     }
 
 private:
     qv::test::ScriptedTransport* m_scripted = nullptr;
-    qv::ui::DemoTransport* m_demo = nullptr;
     qv::ui::Backend* m_backend = nullptr;
 };
 

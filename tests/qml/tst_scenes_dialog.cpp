@@ -8,6 +8,7 @@
 #include <QTest>
 
 using App = qv::test::MainApp;
+using qv::test::click;
 
 namespace {
 
@@ -19,11 +20,6 @@ QQuickItem* child(QObject* in, const char* name) {
     if (!found)
         qWarning("no item named %s", name);
     return found;
-}
-
-void click(QQuickItem* item) {
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(item->window(), Qt::LeftButton, {}, centre.toPoint());
 }
 
 // Typing as a keyboard would, one character at a time (QTest has no keyClicks for windows).

@@ -4,20 +4,11 @@ import "qrc:/qml"
 import "../helpers.js" as H
 
 // A microphone strip in the panel against the real Backend: what its controls send, what comes
-// back through the row, the remove confirmation and the signals the panel passes on.
-TestCase {
+// back through the row, the remove confirmation and the narrow form.
+MixerCase {
     id: testCase
 
-    // The mixer runner's handle on the scripted engine.
-    // qmllint disable unqualified
-    readonly property var rig: qvRig
-    // qmllint enable unqualified
-
     name: "StripsChannel"
-    when: windowShown
-    visible: true
-    width: 1200
-    height: 900
 
     Component {
         id: panelComponent
@@ -26,12 +17,6 @@ TestCase {
             width: 1200
             fxRows: 4
         }
-    }
-
-    Component {
-        id: spyComponent
-
-        SignalSpy {}
     }
 
     function load() {
@@ -52,19 +37,6 @@ TestCase {
         return panel
     }
 
-    function strip(panel, id) {
-        return H.byName(panel, "strip:" + id)
-    }
-
-    function lastSent(cmd) {
-        const all = testCase.rig.sent(cmd)
-        return all.length ? all[all.length - 1] : null
-    }
-
-    function row(id) {
-        return qv.channels.get(qv.channels.indexOf(id))
-    }
-
     function test_pan_is_shown_as_percent_and_sent_as_fraction() {
         const panel = load()
         const pan = H.byName(strip(panel, "in:mic1"), "panRow")
@@ -77,7 +49,7 @@ TestCase {
         const sent = lastSent("setSource")
         compare(sent.id, "in:mic1")
         fuzzyCompare(sent.fx.pan, -0.35, 1e-9)
-        compare(row("in:mic1").pan, -35)
+        compare(channel("in:mic1").pan, -35)
         compare(pan.text, "L35")
     }
 
@@ -98,7 +70,7 @@ TestCase {
         tryVerify(() => lastSent("setSource") && lastSent("setSource").gainDb === -20)
         wait(50)
         compare(lastSent("setSource").gainDb, -20, "nothing is sent after the final value")
-        compare(row("in:mic1").gainDb, -20)
+        compare(channel("in:mic1").gainDb, -20)
         compare(gain.text, Theme.db(-20) + " дБ")
     }
 
@@ -118,7 +90,7 @@ TestCase {
         const sent = lastSent("setSource")
         compare(sent.id, "in:mic2")
         compare(sent[data.field], true)
-        compare(row("in:mic2")[data.field], true)
+        compare(channel("in:mic2")[data.field], true)
         verify(button.checked)
         mouseClick(button)
         compare(lastSent("setSource")[data.field], false)
@@ -165,7 +137,6 @@ TestCase {
         compare(box2.text, "Никуда — выбрать")
         verify(!box2.active)
         verify(!H.byName(box1, "warningIcon").visible)
-        compare(box1.tip, "В какие приложения идёт голос «Микрофон 1» — нажмите, чтобы выбрать")
 
         testCase.rig.deliver(JSON.stringify({ event: "state", state: {
             sources: [{ id: "in:mic1", available: true }, { id: "in:mic2", available: true }],
@@ -173,46 +144,34 @@ TestCase {
             micBypass: [{ mic: "in:mic1", apps: [{ name: "OBS" }] }], listenOn: ["Микрофон USB"] } }))
         verify(strip(panel, "in:mic1") !== null)
         verify(H.byName(box1, "warningIcon").visible)
+        // One line per issue, then how to fix them.
         const lines = box1.tip.split("\n")
         compare(lines.length, 3)
-        verify(lines[0].startsWith("Записывают микрофон напрямую, без изменения голоса: OBS."))
-        verify(lines[1].startsWith("Windows повторяет «Микрофон USB»"))
-        compare(lines[2], "Нажмите — подробнее и исправить.")
+        verify(lines[0].indexOf(": OBS.") > 0, lines[0])
+        verify(lines[1].indexOf("«Микрофон USB»") > 0, lines[1])
 
         const monitor = H.byName(strip(panel, "in:mic2"), "monitorButton")
-        compare(monitor.tip, "Слышать себя в «" + qv.monitorName + "» — проверить микрофон")
+        verify(monitor.tip.indexOf("«" + qv.monitorName + "»") > 0, monitor.tip)
         mouseClick(monitor)
-        tryVerify(() => row("in:mic2").monitor === true)
+        tryVerify(() => channel("in:mic2").monitor === true)
         verify(monitor.checked)
-        compare(monitor.tip, "Слышу себя в «" + qv.monitorName + "» — нажмите, чтобы выключить")
     }
 
-    function test_requests_reach_the_panel_with_the_row_id() {
+    // Which window each button opens is the main window's test (tst_dialogs, openers).
+    function test_collapsed_strip_still_sends() {
         const panel = load()
-        const spies = {}
-        for (const name of ["routesRequested", "replaceRequested", "voiceRequested", "addClicked"])
-            spies[name] = createTemporaryObject(spyComponent, testCase, { target: panel, signalName: name })
         const mic2 = strip(panel, "in:mic2")
-        mouseClick(H.byName(mic2, "targetsBox"))
-        mouseClick(H.byName(mic2, "swapButton"))
-        mouseClick(H.byName(mic2, "leftButton"))
-        mouseClick(H.byName(panel, "addCard"))
-        compare(spies.routesRequested.signalArguments[0][0], "in:mic2")
-        compare(spies.replaceRequested.signalArguments[0][0], "in:mic2")
-        compare(spies.voiceRequested.signalArguments[0][0], "in:mic2")
-        compare(spies.addClicked.signalArguments[0][0], "inputs")
-        compare(testCase.rig.sent().length, 0, "opening dialogs changes nothing")
-
         // Collapsing replaces the strip by its narrow form, which sends without the live flag.
         mouseClick(H.byName(mic2, "collapseButton"))
         compare(lastSent("setSource").ui.collapsed, true)
         const narrow = strip(panel, "in:mic2")
-        compare(narrow.width, 72)
+        verify(narrow !== mic2)
+        const narrowWidth = narrow.width
         mouseClick(H.byName(narrow, "muteButton"))
         compare(lastSent("setSource").mute, true)
         compare(H.byName(narrow, "muteButton").Accessible.name, "Mute: Микрофон 2")
         mouseClick(H.byName(narrow, "expandButton"))
         compare(lastSent("setSource").ui.collapsed, false)
-        compare(strip(panel, "in:mic2").width, 184)
+        verify(strip(panel, "in:mic2").width > narrowWidth)
     }
 }

@@ -6,17 +6,10 @@ import "../helpers.js" as H
 // The sources panel against the real Backend: row height rules, the separator, virtual rows,
 // collapsing, density, the header's compact form, the not-ready card, sideways scrolling and
 // delegates that survive the Backend's rebuilds.
-TestCase {
+MixerCase {
     id: testCase
 
-    // The mixer runner's handle on the scripted engine.
-    // qmllint disable unqualified
-    readonly property var rig: qvRig
-    // qmllint enable unqualified
-
     name: "StripsPanel"
-    when: windowShown
-    visible: true
     width: 1400
     height: 900
 
@@ -54,10 +47,6 @@ TestCase {
                      { id: "app:discord.exe", kind: "app", name: "Discord" }],
                     [output("out:hp", "Наушники"), output("out:spk", "Колонки"),
                      { id: "virtual_mic", kind: "virtual_mic", name: "QUORVEL Mic" }])
-    }
-
-    function strip(panel, id) {
-        return H.byName(panel, "strip:" + id)
     }
 
 
