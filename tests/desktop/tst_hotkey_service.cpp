@@ -75,14 +75,12 @@ void HotkeyServiceTest::triggers_data() {
     const QStringList mute{QStringLiteral("micMute=ctrl+vk77")};
     QTest::newRow("auto-repeat fires once") << QStringList{"voice=vk120"} << "+120 +120 +120 -120"
                                             << QStringList{"voice:down", "voice:up"};
-    QTest::newRow("unbound key") << QStringList{"voice=vk120"} << "+121 -121" << QStringList{};
     QTest::newRow("combination") << mute << "+162 +77 -77 -162"
                                  << QStringList{"micMute:down", "micMute:up"};
     QTest::newRow("generic and right-hand Ctrl")
         << mute << "+17 +77 -77 -17 +163 +77 -77 -163"
         << QStringList{"micMute:down", "micMute:up", "micMute:down", "micMute:up"};
     QTest::newRow("extra modifier held") << mute << "+162 +160 +77 -77 -160 -162" << QStringList{};
-    QTest::newRow("key without its modifier") << mute << "+77 -77" << QStringList{};
     QTest::newRow("modifier released first, ends with the key")
         << mute << "+162 +77 -162 -77" << QStringList{"micMute:down", "micMute:up"};
     QTest::newRow("modifier pressed after the key") << mute << "+77 +162 -162 -77" << QStringList{};
@@ -99,9 +97,6 @@ void HotkeyServiceTest::triggers_data() {
         << QStringList{"pushToTalk:down", "micMute:down", "micMute:up", "pushToTalk:up"};
     QTest::newRow("lone modifier repeat") << QStringList{"showWindow=vk91"} << "+91 +91 +92 -91"
                                           << QStringList{"showWindow:down", "showWindow:up"};
-    QTest::newRow("keys released in another order")
-        << QStringList{"voice=vk120", "showWindow=vk121"} << "+120 +121 -120 -121"
-        << QStringList{"voice:down", "showWindow:down", "voice:up", "showWindow:up"};
     QTest::newRow("mouse with modifier, modifier released first")
         << QStringList{"pushToTalk=shift+mouse4"} << "+160 +m4 -160 -m4"
         << QStringList{"pushToTalk:down", "pushToTalk:up"};
@@ -196,18 +191,12 @@ void HotkeyServiceTest::capture_data() {
     QTest::newRow("combination") << ""
                                  << "+162 +77"
                                  << "ctrl+vk77" << true;
-    QTest::newRow("plain key") << ""
-                               << "+120"
-                               << "vk120" << true;
     QTest::newRow("lone Ctrl on release") << ""
                                           << "+162 -162"
                                           << "vk17" << true;
     QTest::newRow("lone right Ctrl") << ""
                                      << "+163 -163"
                                      << "vk17" << true;
-    QTest::newRow("lone right Win") << ""
-                                    << "+92 -92"
-                                    << "vk91" << true;
     QTest::newRow("two modifiers give nothing") << ""
                                                 << "+162 +164 -164 -162"
                                                 << "" << false;
@@ -220,9 +209,6 @@ void HotkeyServiceTest::capture_data() {
     QTest::newRow("Esc cancels") << ""
                                  << "+27"
                                  << "" << true;
-    QTest::newRow("Esc with a modifier cancels") << ""
-                                                 << "+162 +27"
-                                                 << "" << true;
     QTest::newRow("middle button") << ""
                                    << "+m3"
                                    << "mouse3" << true;
@@ -307,6 +293,8 @@ void HotkeyServiceTest::describe_data() {
                                  << "Shift + Space";
     QTest::newRow("all modifiers") << "ctrl+alt+shift+win+vk90"
                                    << "Ctrl + Alt + Shift + Win + Z";
+    QTest::newRow("F9 fallback") << "vk120"
+                                 << "F9";
     QTest::newRow("F24") << "vk135"
                          << "F24";
     QTest::newRow("lone modifiers") << "vk16+vk17+vk18"

@@ -35,6 +35,7 @@ ControlCase {
         })
         compare(c.currentIndex, -1)
         compare(c.displayText, "Устройство вывода…")
+        verify(Qt.colorEqual(c.contentItem.color, Theme.text2), "the placeholder is secondary")
         c.currentId = "out:b"
         compare(c.currentIndex, 1)
         compare(c.displayText, "Колонки")
@@ -79,6 +80,18 @@ ControlCase {
         compare(c.currentIndex, 0)
     }
 
+    // With a volume and a meter the row keeps its line height; the removal question adds its own.
+    function test_add_row_heights() {
+        const plain = createTemporaryObject(addRowComponent, testCase, { title: "Discord", icon: "app" })
+        compare(plain.height, 56)
+        const full = createTemporaryObject(addRowComponent, testCase, {
+            title: "Discord", icon: "app", volume: -6, meterId: "app:discord.exe"
+        })
+        compare(full.height, 56)
+        full.confirming = true
+        compare(full.height, 56 + 52)
+    }
+
     function test_add_row_volume() {
         const row = createTemporaryObject(addRowComponent, testCase, { title: "Игра", volume: -12 })
         const volumes = spyOn(row, "volumeMoved")
@@ -95,7 +108,7 @@ ControlCase {
         // While pressed the text follows the slider, not the row.
         verify(H.byText(row, "+12,0") !== null)
         mouseRelease(slider, x1, y)
-        verify(volumes.count >= 2)
+        compare(volumes.count, 5) // four live moves, then the final value
         const last = volumes.signalArguments[volumes.count - 1]
         compare(last[0], 12)
         compare(last[1], false)
@@ -178,7 +191,7 @@ ControlCase {
         for (let i = 1; i <= 4; ++i)
             mouseMove(s, x0 + (x1 - x0) * i / 4, y)
         mouseRelease(s, x1, y)
-        verify(moves.count >= 1)
+        compare(moves.count, 4)
         compare(commits.count, 1)
         compare(commits.signalArguments[0][0], 50)
         // Every value lands on the step.

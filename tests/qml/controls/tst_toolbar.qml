@@ -20,7 +20,7 @@ ControlCase {
     }
 
     // The level follows the measured widths: texts while everything fits, icon buttons and a
-    // narrower scene button a pixel narrower, no scene text and no rate box narrower still.
+    // 150 px scene button a pixel narrower, no scene text and no rate box narrower still.
     function test_levels_follow_width() {
         qv.currentSceneName = "Вечерний стрим с друзьями"
         const bar = createTemporaryObject(toolbarComponent, testCase)
@@ -37,6 +37,7 @@ ControlCase {
         bar.width = full - 1
         compare(bar.level, 1)
         const sceneAtOne = H.byName(bar, "sceneButton").width
+        compare(sceneAtOne, 150)
         compare(H.byName(bar, "screenButton").text, "")
         compare(H.byName(bar, "recorderButton").text, "")
         verify(H.byName(bar, "sceneText").visible)
