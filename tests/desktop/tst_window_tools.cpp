@@ -1,9 +1,9 @@
-// WindowTools on two offscreen screens: A at (0,0) 1000 x 700, B right of it at (1000,0) 800 x 600.
+// WindowTools on two offscreen screens (offscreen-two-screens.json): A at (0,0) 1000 x 700, B right
+// of it at (1000,0) 800 x 600.
 
 #include "desktop/window_tools.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -251,19 +251,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     if (!dir.isValid())
         return 2;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"synchronousWindowSystemEvents": true, "windowFrameMargins": false,
-                   "screens": [
-                     {"name": "A", "x": 0, "y": 0, "width": 1000, "height": 700,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
-                     {"name": "B", "x": 1000, "y": 0, "width": 800, "height": 600,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
-
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QV_TWO_SCREENS);
     QStandardPaths::setTestModeEnabled(true);
     const QString settingsDir = dir.filePath(QStringLiteral("settings"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir);
