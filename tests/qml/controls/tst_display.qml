@@ -252,11 +252,4 @@ ControlCase {
         curve.fill = false
         painted(curve, i => i.pixel(100, 25).r === 0)
     }
-
-    function test_eq_curve_single_point_draws_zero_line_only() {
-        const curve = onBlack(curveComponent, { points: [13] })
-        const img = painted(curve, i => i.pixel(100, 50).r > 0)
-        compare(img.pixel(100, 2).r, 0)
-        compare(img.pixel(100, 25).r, 0)
-    }
 }

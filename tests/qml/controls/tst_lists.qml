@@ -3,7 +3,8 @@ import QtTest
 import "qrc:/qml"
 import "../helpers.js" as H
 
-// The controls of lists and dialogs: Combo, AddRow, FolderRow and FxRow.
+// The controls of lists and dialogs: Combo, AddRow and FolderRow. FxRow is checked as the
+// strips' pan row (mixer/tst_strips_channel.qml).
 ControlCase {
     id: testCase
 
@@ -20,7 +21,6 @@ ControlCase {
     Component { id: comboComponent; Combo { x: 10; y: 10; width: 240 } }
     Component { id: addRowComponent; AddRow { x: 10; y: 10; width: 620 } }
     Component { id: folderRowComponent; FolderRow { x: 10; y: 10; width: 560 } }
-    Component { id: fxRowComponent; FxRow { x: 10; y: 10; width: 168 } }
 
     // An entry of the open list, once the list has laid it out.
     function entry(combo, index) {
@@ -174,28 +174,5 @@ ControlCase {
         f.canReset = true
         qv.settings = { videoFolder: "", audioFolder: "/x" }
         verify(!reset.visible)
-    }
-
-    function test_fx_row() {
-        const fx = createTemporaryObject(fxRowComponent, testCase, {
-            label: "Пан", value: -35, from: -100, to: 100, step: 5, centered: true, text: Theme.pan(-35)
-        })
-        compare(fx.slider.value, -35)
-        const moves = spyOn(fx, "movedTo")
-        const commits = spyOn(fx, "committed")
-        const s = fx.slider
-        const y = s.height / 2
-        const x0 = s.handle.x
-        const x1 = s.leftPadding + 0.75 * s.availableWidth // +50
-        mousePress(s, x0, y)
-        for (let i = 1; i <= 4; ++i)
-            mouseMove(s, x0 + (x1 - x0) * i / 4, y)
-        mouseRelease(s, x1, y)
-        compare(moves.count, 4)
-        compare(commits.count, 1)
-        compare(commits.signalArguments[0][0], 50)
-        // Every value lands on the step.
-        for (let j = 0; j < moves.count; ++j)
-            compare(moves.signalArguments[j][0] % 5, 0)
     }
 }
