@@ -4,6 +4,7 @@
 // against the demo engine and against the stand-in engine process, read through its step log.
 
 #include "app/screenshots.h"
+#include "tests/app/quorvel_process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +22,8 @@
 
 #include <memory>
 
+using qv::test::kQuorvelPath;
+using qv::test::QuorvelProcess;
 using qv::ui::runScreenshots;
 using qv::ui::ScreenshotStep;
 using qv::ui::screenshotSteps;
@@ -28,7 +31,6 @@ using qv::ui::ScreenshotTimings;
 
 namespace {
 
-const QString kProgram = QStringLiteral(QV_QUORVEL_PATH);
 const QString kEngine = QStringLiteral(QV_ENGINE_PATH);
 const QString kWindowQml = QStringLiteral(QV_SHOTS_QML);
 
@@ -102,46 +104,19 @@ QMap<QString, QSize> standInPictures(const QStringList& ids) {
     return pictures;
 }
 
-// The real program, offscreen on a 1920 × 1080 screen like the run command's, in private
-// folders, with its screenshot log on.
-class Program {
-public:
-    Program(const QString& home, const QString& runtime, const QStringList& arguments,
-            const QUrl& cableServer) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+// The real program's environment: offscreen on a 1920 × 1080 screen like the run command's, with
+// the step log. The VB-CABLE progress step must not download: any request would go through the
+// proxy (Qt takes it from the environment), which counts connections.
+std::function<void(QProcessEnvironment&)> shotsEnvironment(const QUrl& cableServer) {
+    return [cableServer](QProcessEnvironment& env) {
         env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" QV_OFFSCREEN_SCREEN);
-        env.insert("QUORVEL_RUNTIME_DIR", runtime);
-        env.insert("XDG_CONFIG_HOME", home + "/config");
-        env.insert("XDG_DATA_HOME", home + "/data");
         env.insert("QT_LOGGING_RULES", "quorvel.screenshots.info=true");
-        // The VB-CABLE progress step must not download: any request would go through this proxy
-        // (Qt takes it from the environment), which counts connections.
         env.insert("https_proxy", cableServer.toString());
         env.insert("http_proxy", cableServer.toString());
         env.remove("no_proxy");
         env.remove("NO_PROXY");
-        process.setProcessEnvironment(env);
-        QObject::connect(&process, &QProcess::readyReadStandardError, &process, [this] {
-            log += process.readAllStandardError();
-            if (firstStepMs < 0 && log.contains("step main started"))
-                firstStepMs = clock.elapsed();
-        });
-        clock.start();
-        process.start(kProgram, arguments);
-    }
-    ~Program() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    bool finished() const { return process.state() == QProcess::NotRunning; }
-
-    QProcess process;
-    QElapsedTimer clock;
-    QByteArray log;
-    qint64 firstStepMs = -1;
-};
+    };
+}
 
 // What the program's step log says.
 struct StepLog {
@@ -188,7 +163,7 @@ double meanLuma(const QImage& image) {
 // Every step gave its picture under the table's name, at the window's size, except the steps of
 // windows the program does not have yet; nothing else is in the folder. All pictures of the
 // settings window have one size, whatever its tab.
-void verifyProgramPictures(const Program& program, const QString& dir,
+void verifyProgramPictures(const QuorvelProcess& program, const QString& dir,
                            const QStringList& expectedIds) {
     QVERIFY2(program.finished(), program.log.constData());
     QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
@@ -305,7 +280,7 @@ private slots:
     // is made with its parents. Both run at once, so the test takes about as long as the demo run
     // (about 34 s).
     void programTakesThePictures() {
-        QVERIFY2(QFileInfo(kProgram).isExecutable(), qPrintable(kProgram));
+        QVERIFY2(QFileInfo(kQuorvelPath).isExecutable(), qPrintable(kQuorvelPath));
         QVERIFY2(QFileInfo(kEngine).isExecutable(), qPrintable(kEngine));
         const QString runtime = m_tmp->filePath("run");
         QVERIFY(QDir().mkpath(runtime));
@@ -330,10 +305,12 @@ private slots:
 
         const QString demoDir = m_tmp->filePath("demo shots");
         const QString engineDir = m_tmp->filePath("engine/shots");
-        Program demo(m_tmp->filePath("home-demo"), m_tmp->filePath("run-demo"),
-                     {"--screenshots", demoDir}, cableUrl);
-        Program real(m_tmp->filePath("home-engine"), runtime,
-                     {"--screenshots", engineDir, "--engine", "--no-engine-start"}, cableUrl);
+        QuorvelProcess demo(m_tmp->filePath("home-demo"), m_tmp->filePath("run-demo"),
+                            {"--screenshots", demoDir}, shotsEnvironment(cableUrl));
+        QuorvelProcess real(m_tmp->filePath("home-engine"), runtime,
+                            {"--screenshots", engineDir, "--engine", "--no-engine-start"},
+                            shotsEnvironment(cableUrl));
+        real.watched = "step main started";
         QTRY_VERIFY_WITH_TIMEOUT(demo.finished() && real.finished(), 120000);
         engineProcess.kill();
         engineProcess.waitForFinished(5000);
@@ -345,7 +322,7 @@ private slots:
         const double plain = meanLuma(QImage(demoDir + "/01-main.png"));
         QVERIFY2(dimmed < 0.7 * plain, qPrintable(QStringLiteral("%1 %2").arg(dimmed).arg(plain)));
         verifyProgramPictures(real, engineDir, kEngineRunIds);
-        QVERIFY2(real.firstStepMs >= 6000, qPrintable(QString::number(real.firstStepMs)));
+        QVERIFY2(real.watchedAtMs >= 6000, qPrintable(QString::number(real.watchedAtMs)));
     }
 
 private:
