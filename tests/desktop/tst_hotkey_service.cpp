@@ -188,39 +188,22 @@ void HotkeyServiceTest::capture_data() {
     QTest::addColumn<QString>("result"); // empty: no captured signal
     QTest::addColumn<bool>("ended");
 
-    QTest::newRow("combination") << ""
-                                 << "+162 +77"
-                                 << "ctrl+vk77" << true;
-    QTest::newRow("lone Ctrl on release") << ""
-                                          << "+162 -162"
-                                          << "vk17" << true;
-    QTest::newRow("lone right Ctrl") << ""
-                                     << "+163 -163"
-                                     << "vk17" << true;
-    QTest::newRow("two modifiers give nothing") << ""
-                                                << "+162 +164 -164 -162"
-                                                << "" << false;
-    QTest::newRow("then a lone Shift") << ""
-                                       << "+162 +164 -164 -162 +161 -161"
-                                       << "vk16" << true;
-    QTest::newRow("modifier still down") << ""
-                                         << "+162"
-                                         << "" << false;
-    QTest::newRow("Esc cancels") << ""
-                                 << "+27"
-                                 << "" << true;
-    QTest::newRow("middle button") << ""
-                                   << "+m3"
-                                   << "mouse3" << true;
-    QTest::newRow("side button with Shift") << ""
-                                            << "+160 +m5"
-                                            << "shift+mouse5" << true;
-    QTest::newRow("repeat of a key held before") << "+65"
-                                                 << "+65 +66"
-                                                 << "vk66" << true;
-    QTest::newRow("release of a key held before") << "+65"
-                                                  << "-65"
-                                                  << "" << false;
+    // Keys already held when the capture starts, the keys pressed during it, what is captured.
+    const auto row = [](const char* name, const char* before, const char* during,
+                        const char* result, bool ended) {
+        QTest::newRow(name) << QString(before) << QString(during) << QString(result) << ended;
+    };
+    row("combination", "", "+162 +77", "ctrl+vk77", true);
+    row("lone Ctrl on release", "", "+162 -162", "vk17", true);
+    row("lone right Ctrl", "", "+163 -163", "vk17", true);
+    row("two modifiers give nothing", "", "+162 +164 -164 -162", "", false);
+    row("then a lone Shift", "", "+162 +164 -164 -162 +161 -161", "vk16", true);
+    row("modifier still down", "", "+162", "", false);
+    row("Esc cancels", "", "+27", "", true);
+    row("middle button", "", "+m3", "mouse3", true);
+    row("side button with Shift", "", "+160 +m5", "shift+mouse5", true);
+    row("repeat of a key held before", "+65", "+65 +66", "vk66", true);
+    row("release of a key held before", "+65", "-65", "", false);
 }
 
 void HotkeyServiceTest::capture() {
@@ -285,32 +268,22 @@ void HotkeyServiceTest::describe_data() {
     QTest::addColumn<QString>("spec");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("learned names") << "ctrl+alt+vk77"
-                                   << "Ctrl + Alt + M";
-    QTest::newRow("layout name") << "shift+vk32"
-                                 << "Shift + Space";
-    QTest::newRow("all modifiers") << "ctrl+alt+shift+win+vk90"
-                                   << "Ctrl + Alt + Shift + Win + Z";
-    QTest::newRow("F9 fallback") << "vk120"
-                                 << "F9";
-    QTest::newRow("F24") << "vk135"
-                         << "F24";
-    QTest::newRow("lone modifiers") << "vk16+vk17+vk18"
-                                    << "Shift + Ctrl + Alt";
-    QTest::newRow("unnamed Win") << "vk91"
-                                 << "Клавиша 91";
-    QTest::newRow("unknown code") << "vk136"
-                                  << "Клавиша 136";
-    QTest::newRow("wheel") << "mouse3"
-                           << "Колесо мыши";
-    QTest::newRow("side button") << "shift+mouse5"
-                                 << "Shift + Мышь 5";
-    QTest::newRow("empty parts skipped") << "+ctrl++vk65+"
-                                         << "Ctrl + A";
-    QTest::newRow("unknown parts left out") << "super+vk65+vkX+vk-1"
-                                            << "A";
+    const auto row = [](const char* name, const char* spec, const char* expected) {
+        QTest::newRow(name) << QString(spec) << QString::fromUtf8(expected);
+    };
+    row("empty", "", "");
+    row("learned names", "ctrl+alt+vk77", "Ctrl + Alt + M");
+    row("layout name", "shift+vk32", "Shift + Space");
+    row("all modifiers", "ctrl+alt+shift+win+vk90", "Ctrl + Alt + Shift + Win + Z");
+    row("F9 fallback", "vk120", "F9");
+    row("F24", "vk135", "F24");
+    row("lone modifiers", "vk16+vk17+vk18", "Shift + Ctrl + Alt");
+    row("unnamed Win", "vk91", "Клавиша 91");
+    row("unknown code", "vk136", "Клавиша 136");
+    row("wheel", "mouse3", "Колесо мыши");
+    row("side button", "shift+mouse5", "Shift + Мышь 5");
+    row("empty parts skipped", "+ctrl++vk65+", "Ctrl + A");
+    row("unknown parts left out", "super+vk65+vkX+vk-1", "A");
 }
 
 void HotkeyServiceTest::describe() {

@@ -164,54 +164,29 @@ private slots:
     }
 
     // Every opener of the mixer opens its window, for its row, over the dimmed main window.
+    // A row: the strip's cell ("" for the whole window), the opener in it, the window it opens,
+    // and that window's property naming what it was opened for, with its value.
     void openers_data() {
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<QString>("opener");
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("add card") << ""
-                                  << "addCard"
-                                  << "addDialog"
-                                  << "tab"
-                                  << "inputs";
-        QTest::newRow("where the voice goes") << "cell:in:demo-mic"
-                                              << "targetsBox"
-                                              << "routesDialog"
-                                              << "sourceId"
-                                              << "in:demo-mic";
-        QTest::newRow("what plays") << "cell:out:demo-hp"
-                                    << "playsBox"
-                                    << "routesDialog"
-                                    << "deviceId"
-                                    << "out:demo-hp";
-        QTest::newRow("swap microphone") << "cell:in:demo-mic"
-                                         << "swapButton"
-                                         << "replaceDialog"
-                                         << "targetId"
-                                         << "in:demo-mic";
-        QTest::newRow("swap device") << "cell:out:demo-spk"
-                                     << "swapButton"
-                                     << "replaceDialog"
-                                     << "targetId"
-                                     << "out:demo-spk";
-        QTest::newRow("voice") << "cell:in:demo-mic"
-                               << "leftButton"
-                               << "voiceDialog"
-                               << "micId"
-                               << "in:demo-mic";
-        QTest::newRow("equaliser") << "cell:out:demo-hp"
-                                   << "leftButton"
-                                   << "eqDialog"
-                                   << "deviceId"
-                                   << "out:demo-hp";
+        QTest::addColumn<QStringList>("row");
+        const auto row = [](const char* name, QStringList columns) {
+            QTest::newRow(name) << columns;
+        };
+        row("add card", {"", "addCard", "addDialog", "tab", "inputs"});
+        row("where the voice goes",
+            {"cell:in:demo-mic", "targetsBox", "routesDialog", "sourceId", "in:demo-mic"});
+        row("what plays",
+            {"cell:out:demo-hp", "playsBox", "routesDialog", "deviceId", "out:demo-hp"});
+        row("swap microphone",
+            {"cell:in:demo-mic", "swapButton", "replaceDialog", "targetId", "in:demo-mic"});
+        row("swap device",
+            {"cell:out:demo-spk", "swapButton", "replaceDialog", "targetId", "out:demo-spk"});
+        row("voice", {"cell:in:demo-mic", "leftButton", "voiceDialog", "micId", "in:demo-mic"});
+        row("equaliser", {"cell:out:demo-hp", "leftButton", "eqDialog", "deviceId", "out:demo-hp"});
     }
     void openers() {
-        QFETCH(QString, cell);
-        QFETCH(QString, opener);
-        QFETCH(QString, dialog);
-        QFETCH(QString, property);
-        QFETCH(QString, value);
+        QFETCH(QStringList, row);
+        const QString cell = row[0];
+        const QString opener = row[1];
         App app({});
         QVERIFY(app.start());
         QVERIFY(QTest::qWaitForWindowExposed(app.window));
@@ -219,9 +194,9 @@ private slots:
         QQuickItem* from = cell.isEmpty() ? app.window->contentItem() : named(app.window, cell);
         QTRY_VERIFY(named(from, opener) && named(from, opener)->width() > 0);
         QVERIFY(click(named(from, opener)));
-        QQuickWindow* window = app.dialog(dialog);
+        QQuickWindow* window = app.dialog(row[2]);
         QTRY_VERIFY(window->isVisible());
-        QCOMPARE(window->property(property.toLatin1()).toString(), value);
+        QCOMPARE(window->property(row[3].toLatin1()).toString(), row[4]);
         QCOMPARE(app.prop("openDialogs").toInt(), 1);
         QVERIFY(named(app.window, QStringLiteral("dimLayer"))->isVisible());
     }
