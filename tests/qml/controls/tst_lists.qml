@@ -4,7 +4,7 @@ import "qrc:/qml"
 import "../helpers.js" as H
 
 // The controls of lists and dialogs: Combo, AddRow and FolderRow. FxRow is checked as the
-// strips' pan row (mixer/tst_strips_channel.qml).
+// strips' pan row (mixer/tst_strips.qml).
 ControlCase {
     id: testCase
 
