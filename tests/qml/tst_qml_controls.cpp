@@ -16,7 +16,6 @@
 #include "backend/json_variant.h"
 #include "desktop/line_icon_provider.h"
 #include "qml/qml_resources.h"
-#include "tests/qml/qml_test_fonts.h"
 #include "tests/support/scripted_transport.h"
 
 #include <QFile>
@@ -120,7 +119,10 @@ class Setup : public QObject {
 
 public slots:
     void applicationAvailable() {
-        qv::test::requireInterfaceFonts();
+        // Every measured layout depends on the interface fonts: all of them, or no run.
+        const int fonts = qv::ui::registerQmlFonts();
+        if (fonts != qv::ui::qmlFontFiles().size())
+            qFatal("only %d of the interface fonts are in the resources", fonts);
         if (!QFile::exists(qv::ui::kAppIconPath))
             qFatal("the application icon is missing from the resources");
     }
