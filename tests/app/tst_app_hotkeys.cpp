@@ -69,17 +69,6 @@ struct WiredRig {
         tray->setWindow(&window);
         qv::ui::wireHotkeys(*rig.backend, *keys, *tray);
     }
-
-    // Connects and hands over `doc` as the engine's first document.
-    void connectWith(const Json& doc) {
-        rig.transport->connectEngine();
-        for (const Json& request : rig.transport->takeSent()) {
-            if (request["cmd"] == "getConfig")
-                rig.transport->reply(request, {{"config", doc}});
-            else
-                rig.transport->reply(request);
-        }
-    }
 };
 
 } // namespace
@@ -96,7 +85,7 @@ private slots:
         QCOMPARE(micCommands(*w.rig.transport), QStringList{});
         w.rig.transport->disconnectEngine();
 
-        w.connectWith(documentWithKeys(kAllKeys));
+        w.rig.startReady(documentWithKeys(kAllKeys));
         QCOMPARE(micCommands(*w.rig.transport), kMuteBoth);
         QVERIFY(w.rig.backend->micMuted());
         w.rig.answerAll();
@@ -110,7 +99,7 @@ private slots:
 
         // Nor does a reconnection.
         w.rig.transport->disconnectEngine();
-        w.connectWith(documentWithKeys(kAllKeys, false));
+        w.rig.startReady(documentWithKeys(kAllKeys, false));
         QCOMPARE(micCommands(*w.rig.transport), QStringList{});
         QVERIFY(!w.rig.backend->micMuted());
     }
@@ -128,7 +117,7 @@ private slots:
     void noMuteWithoutPushToTalkOrWhenAlreadyMuted() {
         QFETCH(QByteArray, document);
         WiredRig w;
-        w.connectWith(Json::parse(document.toStdString()));
+        w.rig.startReady(Json::parse(document.toStdString()));
         QCOMPARE(micCommands(*w.rig.transport), QStringList{});
     }
 
@@ -166,7 +155,7 @@ private slots:
         QFETCH(bool, windowVisible);
 
         WiredRig w;
-        w.connectWith(documentWithKeys(kAllKeys));
+        w.rig.startReady(documentWithKeys(kAllKeys));
         w.rig.answerAll();
         QVERIFY(w.rig.backend->micMuted());
 
@@ -180,7 +169,7 @@ private slots:
     // A newly captured push-to-talk key is stored, closes the microphone and says how it works.
     void capturedPushToTalkKey() {
         WiredRig w;
-        w.connectWith(documentWithKeys({{"micMute", "vk120"}}));
+        w.rig.startReady(documentWithKeys({{"micMute", "vk120"}}));
         w.rig.answerAll();
 
         w.keys->capture(QStringLiteral("pushToTalk"));
@@ -205,7 +194,7 @@ private slots:
     // Bindings follow the settings: a key removed from the document stops acting.
     void bindingsFollowTheSettings() {
         WiredRig w;
-        w.connectWith(documentWithKeys({{"voice", "vk120"}}));
+        w.rig.startReady(documentWithKeys({{"voice", "vk120"}}));
         w.rig.answerAll();
         w.rig.transport->deliver(Json{{"event", "config"}, {"config", documentWithKeys({})}});
         w.source->play(QStringLiteral("+120 -120"));
