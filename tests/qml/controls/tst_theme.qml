@@ -11,13 +11,10 @@ TestCase {
     function test_db_data() {
         return [
             { tag: "positive", v: 2.5, want: "+2,5" },
-            { tag: "negative whole", v: -4, want: "\u22124,0" },
             { tag: "tiny negative", v: -0.04, want: "0,0" },
             { tag: "tiny positive", v: 0.04, want: "0,0" },
-            { tag: "zero", v: 0, want: "0,0" },
             { tag: "floor", v: -60, want: "\u221260,0" },
             { tag: "just above rounding", v: 0.051, want: "+0,1" },
-            { tag: "max", v: 12, want: "+12,0" },
             { tag: "missing", v: undefined, want: "\u2014" },
             { tag: "nan", v: NaN, want: "\u2014" }
         ]
@@ -32,8 +29,7 @@ TestCase {
             { tag: "default digits", v: -3.5, digits: undefined, want: "\u22123,5" },
             { tag: "no digits", v: 48, digits: 0, want: "48" },
             { tag: "two digits", v: 1.234, digits: 2, want: "1,23" },
-            { tag: "positive keeps no sign", v: 7, digits: undefined, want: "7,0" },
-            { tag: "negative no digits", v: -12, digits: 0, want: "\u221212" }
+            { tag: "positive keeps no sign", v: 7, digits: undefined, want: "7,0" }
         ]
     }
 
@@ -46,7 +42,6 @@ TestCase {
             { tag: "rounds to centre", v: -0.4, want: "C" },
             { tag: "right end", v: 100, want: "R100" },
             { tag: "left", v: -35, want: "L35" },
-            { tag: "centre", v: 0, want: "C" },
             { tag: "rounded right", v: 4.6, want: "R5" }
         ]
     }
@@ -62,7 +57,6 @@ TestCase {
             { tag: "twenty-one", v: 21, want: "+21 полутон" },
             { tag: "twelve", v: 12, want: "+12 полутонов" },
             { tag: "three", v: 3, want: "+3 полутона" },
-            { tag: "minus five", v: -5, want: "\u22125 полутонов" },
             { tag: "minus one", v: -1, want: "\u22121 полутон" },
             { tag: "fraction", v: -0.5, want: "\u22120,5 полутона" },
             { tag: "zero", v: 0, want: "0 полутонов" }
