@@ -1,10 +1,11 @@
 // One interface per session, with the real program as separate processes (offscreen, a private
 // runtime folder and settings folder): a second start in engine mode asks the running one to
-// show itself and exits 0 without a window; demo and screenshot modes run beside it; a crashed
-// instance leaves nothing that blocks the next start; the show channel ignores anything but a
-// show request.
+// show itself and exits 0 without a window; a demo runs beside it (which options make engine
+// mode is tst_app_options' table); a crashed instance leaves nothing that blocks the next start;
+// the show channel ignores anything but a show request.
 
 #include "app/single_instance.h"
+#include "tests/app/quorvel_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +18,13 @@
 #include <memory>
 #include <sys/stat.h>
 
+using qv::test::kQuorvelPath;
+using qv::test::QuorvelProcess;
 using qv::ui::ShowRequestFilter;
 using qv::ui::SingleInstance;
 
 namespace {
 
-const QString kProgram = QStringLiteral(QV_QUORVEL_PATH);
 // Generous: the program may be instrumented (sanitizers) and share the machine.
 constexpr int kStartMs = 30000;
 
@@ -35,46 +37,15 @@ public slots:
     void showWindow() { ++shows; }
 };
 
-// A quorvel process whose standard error (the start-up log) is collected.
-class Program {
-public:
-    Program(const QString& runtimeDir, const QString& home, const QStringList& arguments) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QUORVEL_RUNTIME_DIR"), runtimeDir);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quorvel.*.info=true"));
-        process.setProcessEnvironment(env);
-        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
-                         [this] { log += process.readAllStandardError(); });
-        process.start(kProgram, arguments);
-    }
-    ~Program() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-
-    bool running() const { return process.state() == QProcess::Running; }
-    bool logged(const char* line) const { return log.contains(line); }
-    bool finishedWith(int code) const {
-        return process.state() == QProcess::NotRunning &&
-               process.exitStatus() == QProcess::NormalExit && process.exitCode() == code;
-    }
-
-    QProcess process;
-    QByteArray log;
-};
-
 } // namespace
 
 class AppInstanceTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY2(QFileInfo(kProgram).isExecutable(), qPrintable(kProgram)); }
+    void initTestCase() {
+        QVERIFY2(QFileInfo(kQuorvelPath).isExecutable(), qPrintable(kQuorvelPath));
+    }
 
     void init() {
         m_home = std::make_unique<QTemporaryDir>();
@@ -89,62 +60,17 @@ private slots:
 
     void cleanup() { m_home.reset(); }
 
-    // A later start against a running instance (held by this test), by command line.
-    void secondStartByMode_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("asksToShow");
-        const QString shots = QStringLiteral("@shots");
-        QTest::newRow("no option") << QStringList{} << true;
-        QTest::newRow("engine alone") << QStringList{QStringLiteral("--engine")} << true;
-        QTest::newRow("autostart") << QStringList{QStringLiteral("--autostart")} << true;
-        QTest::newRow("demo flags alone")
-            << QStringList{QStringLiteral("--demo-not-default")} << true;
-        QTest::newRow("screenshots with engine")
-            << QStringList{QStringLiteral("--screenshots"), shots, QStringLiteral("--engine")}
-            << true;
-        QTest::newRow("demo") << QStringList{QStringLiteral("--demo")} << false;
-        QTest::newRow("screenshots")
-            << QStringList{QStringLiteral("--screenshots"), shots} << false;
-        QTest::newRow("demo beats screenshots with engine")
-            << QStringList{QStringLiteral("--demo"), QStringLiteral("--screenshots"), shots,
-                           QStringLiteral("--engine")}
-            << false;
-    }
-
-    void secondStartByMode() {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, asksToShow);
-        arguments.replaceInStrings(QStringLiteral("@shots"), m_home->path() + "/shots");
-
-        SingleInstance instance;
-        QCOMPARE(instance.claim(), SingleInstance::Claim::First);
-        ShowTarget target;
-        ShowRequestFilter filter(&target, instance);
-        QVERIFY(filter.install());
-
-        Program second(m_runtime, m_home->path(), arguments);
-        if (asksToShow) {
-            QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
-            QTRY_COMPARE(target.shows, 1);
-            QVERIFY2(!second.logged("first frame"), second.log.constData());
-        } else {
-            QTRY_VERIFY2_WITH_TIMEOUT(second.logged("first frame"), second.log.constData(),
-                                      kStartMs);
-            QVERIFY(second.running());
-            QCOMPARE(target.shows, 0);
-        }
-    }
-
     // Real programs only: the first shows its window on the second's request; a demo runs beside.
     void programsSideBySide() {
-        Program first(m_runtime, m_home->path(), {QStringLiteral("--no-engine-start")});
+        QuorvelProcess first(m_home->path(), m_runtime, {QStringLiteral("--no-engine-start")});
         QTRY_VERIFY2_WITH_TIMEOUT(first.logged("first frame"), first.log.constData(), kStartMs);
 
-        Program second(m_runtime, m_home->path(), {});
+        QuorvelProcess second(m_home->path(), m_runtime, {});
         QTRY_VERIFY_WITH_TIMEOUT(second.finishedWith(0), kStartMs);
+        QVERIFY2(!second.logged("first frame"), second.log.constData()); // no window of its own
         QTRY_VERIFY2(first.logged("show request"), first.log.constData());
 
-        Program demo(m_runtime, m_home->path(), {QStringLiteral("--demo")});
+        QuorvelProcess demo(m_home->path(), m_runtime, {QStringLiteral("--demo")});
         QTRY_VERIFY2_WITH_TIMEOUT(demo.logged("first frame"), demo.log.constData(), kStartMs);
         QVERIFY(first.running());
         QVERIFY(demo.running());
@@ -154,7 +80,8 @@ private slots:
     // A killed instance leaves its lock file and socket behind; neither blocks the next start.
     void crashLeavesNothingThatBlocks() {
         {
-            Program crashed(m_runtime, m_home->path(), {QStringLiteral("--no-engine-start")});
+            QuorvelProcess crashed(m_home->path(), m_runtime,
+                                   {QStringLiteral("--no-engine-start")});
             QTRY_VERIFY2_WITH_TIMEOUT(crashed.logged("first frame"), crashed.log.constData(),
                                       kStartMs);
             crashed.process.kill(); // SIGKILL: no clean-up at all
@@ -168,7 +95,7 @@ private slots:
         ShowRequestFilter filter(&target, instance);
         QVERIFY(filter.install()); // over the stale socket
 
-        Program next(m_runtime, m_home->path(), {});
+        QuorvelProcess next(m_home->path(), m_runtime, {});
         QTRY_VERIFY_WITH_TIMEOUT(next.finishedWith(0), kStartMs);
         QTRY_COMPARE(target.shows, 1);
     }

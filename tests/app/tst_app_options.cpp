@@ -1,4 +1,5 @@
-// The command line: which mode each combination of options selects, and the help texts.
+// The command line: which mode each combination of options selects, and what is refused. The
+// mode also decides the single instance: only engine mode asks a running instance to show.
 
 #include "app/options.h"
 
@@ -99,27 +100,6 @@ private slots:
         bool ok = true;
         parse(arguments, &ok);
         QVERIFY(!ok);
-    }
-
-    // Every option is listed with its long name and its Russian text; "-h" and "--help" are the
-    // only extras.
-    void helpTexts() {
-        QCommandLineParser parser;
-        qv::ui::addStartOptions(parser);
-        const QString help = parser.helpText();
-        const QStringList expected = {
-            QStringLiteral("--demo               Без движка: пример из дизайн-макетов."),
-            QStringLiteral("--demo-not-default   Демо: QUORVEL не выбран в Windows."),
-            QStringLiteral("--demo-no-driver     Демо: драйвера нет."),
-            QStringLiteral("--autostart          Запуск вместе с Windows (окно свёрнуто)."),
-            QStringLiteral("--no-engine-start    Не запускать движок самому."),
-            QStringLiteral("--screenshots <dir>  Снимки всех экранов в папку."),
-            QStringLiteral("--engine             Снимки — с настоящим движком."),
-        };
-        for (const QString& line : expected)
-            QVERIFY2(help.contains(line), qPrintable(help));
-        QVERIFY(!help.contains(QStringLiteral("--version")));
-        QCOMPARE(parser.applicationDescription(), QString());
     }
 };
 

@@ -2,7 +2,6 @@
 // desktop entries in temporary XDG data folders.
 
 #include "desktop/app_icon_provider.h"
-#include "desktop/line_icon_provider.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,21 +190,16 @@ void AppIconTest::concurrentRequests() {
 void AppIconTest::throughQmlImage() {
     QQmlEngine engine;
     engine.addImageProvider(QStringLiteral("appicon"), new AppIconProvider);
-    engine.addImageProvider(QStringLiteral("icon"), new qv::ui::LineIconProvider);
     QQmlComponent component(&engine);
     component.setData("import QtQuick\n"
                       "Item {\n"
                       "  property alias app: app\n"
-                      "  property alias line: line\n"
                       "  Image { id: app; sourceSize: Qt.size(40, 40) }\n"
-                      "  Image { id: line; sourceSize: Qt.size(18, 18);\n"
-                      "          source: 'image://icon/record?c=F07167&w=1.6' }\n"
                       "}\n",
                       QUrl());
     std::unique_ptr<QObject> root(component.create());
     QVERIFY2(root, qPrintable(component.errorString()));
     auto* app = root->property("app").value<QObject*>();
-    auto* line = root->property("line").value<QObject*>();
     const QString encoded = QString::fromLatin1(
         QUrl::toPercentEncoding(QStringLiteral("/opt/Моя программа/qvfakeapp")));
     app->setProperty("source", QUrl(QStringLiteral("image://appicon/") + encoded));
@@ -214,8 +208,6 @@ void AppIconTest::throughQmlImage() {
     QTRY_COMPARE(app->property("status").toInt(), ready);
     QCOMPARE(app->property("implicitWidth").toReal(), 40.0);
     QCOMPARE(app->property("implicitHeight").toReal(), 20.0);
-    QTRY_COMPARE(line->property("status").toInt(), ready);
-    QCOMPARE(line->property("implicitWidth").toReal(), 18.0);
 
     const int error = 3; // Image.Error: the provider's null image
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Failed to get image from provider"));

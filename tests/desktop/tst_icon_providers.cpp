@@ -46,7 +46,6 @@ class IconProvidersTest : public QObject {
 private slots:
     void registrationFlags();
     void everyTableIconDraws();
-    void defaultsWithoutQuery();
     void colourAndSize_data();
     void colourAndSize();
     void filledShapeHasNoOutline();
@@ -67,36 +66,21 @@ private:
     LineIconProvider provider_;
 };
 
+// Program icons are read from disk: QML must load them off the GUI thread.
 void IconProvidersTest::registrationFlags() {
-    QCOMPARE(provider_.imageType(), QQmlImageProviderBase::Image);
-    QVERIFY(!(provider_.flags() & QQmlImageProviderBase::ForceAsynchronousImageLoading));
     AppIconProvider apps;
-    QCOMPARE(apps.imageType(), QQmlImageProviderBase::Image);
     QVERIFY(apps.flags() & QQmlImageProviderBase::ForceAsynchronousImageLoading);
 }
 
 // A typo in a path makes the SVG renderer draw nothing; every icon must leave ink.
 void IconProvidersTest::everyTableIconDraws() {
     const auto& table = LineIconProvider::table();
-    QCOMPARE(table.size(), 42);
+    QVERIFY(!table.isEmpty());
     for (auto it = table.begin(); it != table.end(); ++it) {
         const Ink ink = inkOf(request(it.key()));
         QVERIFY2(ink.maxAlpha > 200, qPrintable(it.key()));
         QVERIFY2(closeTo(ink.strongest, QColor(0xE8, 0xE6, 0xE1)), qPrintable(it.key()));
     }
-}
-
-void IconProvidersTest::defaultsWithoutQuery() {
-    QSize reported;
-    const QImage image = request(QStringLiteral("check"), QSize(), &reported);
-    QCOMPARE(image.size(), QSize(24, 24));
-    QCOMPARE(reported, QSize(24, 24));
-    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
-    // An explicit query with the default values draws the same pixels.
-    QCOMPARE(image, request(QStringLiteral("check?c=E8E6E1&w=1.8")));
-    QCOMPARE(image, request(QStringLiteral("check?c=&w=")));
-    // The corners of the check mark's box stay clear.
-    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
 }
 
 void IconProvidersTest::colourAndSize_data() {
@@ -105,6 +89,8 @@ void IconProvidersTest::colourAndSize_data() {
     QTest::addColumn<QSize>("expectedSize");
     QTest::addColumn<QColor>("expectedColour");
 
+    QTest::newRow("no query, no size: the defaults at 24")
+        << "check" << QSize() << QSize(24, 24) << QColor(0xE8, 0xE6, 0xE1);
     QTest::newRow("accent at 18") << "plus?c=15120A&w=2.6" << QSize(18, 18) << QSize(18, 18)
                                   << QColor(0x15, 0x12, 0x0A);
     QTest::newRow("lower-case hex")
@@ -169,6 +155,7 @@ void IconProvidersTest::unknownNameIsTransparent() {
 
 void IconProvidersTest::badQueryFallsBackToDefaults_data() {
     QTest::addColumn<QString>("query");
+    QTest::newRow("empty values") << "c=&w=";
     QTest::newRow("eight digits") << "c=8C08090B";
     QTest::newRow("not hex") << "c=GGGGGG";
     QTest::newRow("with hash") << "c=%23F07167";

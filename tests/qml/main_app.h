@@ -11,12 +11,16 @@
 #include "engine/demo_transport.h"
 #include "qml/qml_resources.h"
 #include "recorder/recorder.h"
+#include "tests/support/scripted_hotkeys.h"
 
+#include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QStandardPaths>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 #include <functional>
 
@@ -43,6 +47,18 @@ inline QQuickItem* named(QQuickWindow* w, const QString& name) {
     return w ? named(w->contentItem(), name) : nullptr;
 }
 
+// A left click in the middle of a visible item, once its window has laid it out (columns place
+// their rows when the window polishes, just before it draws). False when it cannot be clicked.
+inline bool click(QQuickItem* item) {
+    if (!item || !item->isVisible() || !item->window() ||
+        !QTest::qWaitForWindowExposed(item->window()) ||
+        !QQuickTest::qWaitForPolish(item->window()))
+        return false;
+    const QPoint at = item->mapToScene(item->boundingRect().center()).toPoint();
+    QTest::mouseClick(item->window(), Qt::LeftButton, {}, at);
+    return true;
+}
+
 // What the window needs of the tray: whether there is one, whether the program is quitting, and
 // the call that tells it the window went to the tray.
 class FakeTray : public QObject {
@@ -61,14 +77,6 @@ signals:
     void quittingChanged();
 };
 
-// Global input that starts and never reports a key: hotkeys are available, captures wait.
-class QuietKeys final : public ui::HotkeySource {
-public:
-    bool start(ui::HotkeyInput&) override { return true; }
-    QString keyName(const ui::HotkeyKey&) const override { return {}; }
-    QString virtualKeyName(int) const override { return {}; }
-};
-
 struct MainOptions {
     bool tray = false;
     bool screenshots = false;
@@ -82,7 +90,8 @@ struct MainApp {
     FakeTray tray;
     ui::Recorder recorder{&backend};
     ui::CableSetup cable{&backend};
-    ui::HotkeyService keys{std::make_unique<QuietKeys>()};
+    // Hotkeys are available and a capture waits: the input is never played.
+    ui::HotkeyService keys{std::make_unique<ScriptedHotkeySource>()};
     QQmlApplicationEngine engine;
     QQuickWindow* window = nullptr;
 
@@ -91,6 +100,10 @@ struct MainApp {
         // meter item the documents import.
         static const int fonts = ui::registerQmlFonts();
         Q_UNUSED(fonts);
+        // The window keeps its place in the settings: never the user's own.
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL-test"));
+        QGuiApplication::setQuitOnLastWindowClosed(false);
         tray.available = o.tray;
         engine.addImageProvider(QStringLiteral("icon"), new ui::LineIconProvider);
         engine.addImageProvider(QStringLiteral("appicon"), new ui::AppIconProvider);

@@ -32,13 +32,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("QUORVEL-test"));
-        QCoreApplication::setApplicationName(QStringLiteral("tst_main_window"));
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-        registerQmlFonts();
-    }
+    // Before the first window: init() clears the store, which must be the test one.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init() {
         QSettings s = settings();

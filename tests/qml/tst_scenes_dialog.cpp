@@ -8,23 +8,10 @@
 #include <QTest>
 
 using App = qv::test::MainApp;
+using qv::test::click;
+using qv::test::named;
 
 namespace {
-
-QQuickItem* child(QObject* in, const char* name) {
-    auto* window = qobject_cast<QQuickWindow*>(in);
-    const QString wanted = QString::fromUtf8(name);
-    QQuickItem* found = window ? qv::test::named(window, wanted)
-                               : qv::test::named(qobject_cast<QQuickItem*>(in), wanted);
-    if (!found)
-        qWarning("no item named %s", name);
-    return found;
-}
-
-void click(QQuickItem* item) {
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(item->window(), Qt::LeftButton, {}, centre.toPoint());
-}
 
 // Typing as a keyboard would, one character at a time (QTest has no keyClicks for windows).
 void type(QQuickWindow* window, const QString& text) {
@@ -59,7 +46,7 @@ QQuickWindow* openScenes(App& app, const QStringList& names) {
     QQuickWindow* dialog = app.dialog("scenesDialog");
     if (!QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == dialog; }, 5000))
         return nullptr;
-    child(dialog, "sceneName")->forceActiveFocus();
+    named(dialog, "sceneName")->forceActiveFocus();
     return dialog;
 }
 
@@ -76,12 +63,12 @@ private slots:
         QVERIFY(app.start());
         QQuickWindow* dialog = openScenes(app, {});
         QVERIFY(dialog);
-        QQuickItem* field = child(dialog, "sceneName");
+        QQuickItem* field = named(dialog, "sceneName");
 
         type(dialog, "   ");
         QTest::keyClick(dialog, Qt::Key_Return);
         QCOMPARE(app.backend.toast(), QStringLiteral("Введите название сцены"));
-        click(child(dialog, "sceneSave"));
+        QVERIFY(click(named(dialog, "sceneSave")));
         QCOMPARE(app.backend.pendingReplyCount(), 0);
         QTest::qWait(100);
         QVERIFY(app.backend.scenes().isEmpty());
@@ -104,15 +91,13 @@ private slots:
         QQuickWindow* dialog = openScenes(app, {"Игра", "Стрим"});
         QVERIFY(dialog);
         // The rows are built afresh whenever the scene list changes: looked up each time.
-        const auto row = [&](int i) {
-            return child(dialog, qPrintable("scene:" + sceneId(app.backend, i)));
-        };
+        const auto row = [&](int i) { return named(dialog, "scene:" + sceneId(app.backend, i)); };
         const auto flag = [&](int i, const char* name) { return row(i)->property(name).toBool(); };
 
-        click(child(row(0), "sceneRename"));
+        QVERIFY(click(named(row(0), "sceneRename")));
         QVERIFY(flag(0, "renaming"));
         type(dialog, "Не то");
-        click(child(row(1), "sceneRename"));
+        QVERIFY(click(named(row(1), "sceneRename")));
         QVERIFY(!flag(0, "renaming"));
         QVERIFY(flag(1, "renaming"));
         QTest::keyClick(dialog, Qt::Key_End);
@@ -121,11 +106,11 @@ private slots:
         QTRY_COMPARE(sceneNames(app.backend), (QStringList{"Игра", "Стрим 2"}));
         QVERIFY(!flag(1, "renaming"));
 
-        click(child(row(0), "sceneRename"));
-        click(child(row(1), "sceneDelete"));
+        QVERIFY(click(named(row(0), "sceneRename")));
+        QVERIFY(click(named(row(1), "sceneDelete")));
         QVERIFY(!flag(0, "renaming"));
         QVERIFY(flag(1, "confirming"));
-        click(child(row(0), "sceneRename"));
+        QVERIFY(click(named(row(0), "sceneRename")));
         dialog->close();
         QTRY_VERIFY(!dialog->isVisible());
         QVERIFY(!flag(0, "renaming"));

@@ -4,13 +4,11 @@ import "qrc:/qml"
 import "../helpers.js" as H
 
 // The clickable controls: activation by mouse and keyboard, that they only ask (never change
-// their own state), their look per state and their accessible names.
-TestCase {
+// their own state), their state and their accessible names.
+ControlCase {
     id: testCase
 
     name: "Buttons"
-    when: windowShown
-    visible: true
     width: 600
     height: 400
 
@@ -21,20 +19,6 @@ TestCase {
     Component { id: chipComponent; DeviceChip { x: 10; y: 10 } }
     Component { id: addCardComponent; AddCard { x: 10; y: 10 } }
     Component { id: pickRowComponent; PickRow { x: 10; y: 10; width: 480 } }
-    Component { id: spyComponent; SignalSpy {} }
-
-    function spyOn(target, signalName) {
-        return createTemporaryObject(spyComponent, testCase, { target: target, signalName: signalName })
-    }
-
-    function init() {
-        failOnWarning(/.?/)
-        qv.reset()
-    }
-
-    function same(a, b) {
-        return Qt.colorEqual(a, b)
-    }
 
     function test_btn_activation_data() {
         return [
@@ -67,37 +51,29 @@ TestCase {
         b.enabled = false
         mouseClick(b)
         compare(clicks.count, 0)
-        compare(b.opacity, 0.45)
         // Without text the tip names the button.
         b.text = ""
         b.tip = "Настройки"
         compare(b.Accessible.name, "Настройки")
     }
 
-    function test_btn_focus_ring_follows_keyboard_focus() {
-        const b = createTemporaryObject(btnComponent, testCase, { text: "A" })
-        // The ring is the child drawn 2 px wide in amber.
-        let found = null
-        for (let i = 0; i < b.children.length; ++i) {
-            const c = b.children[i]
-            if (c.border !== undefined && c.border.width === 2 && same(c.border.color, Theme.amber))
-                found = c
-        }
-        verify(found !== null)
-        verify(!found.visible)
-        b.forceActiveFocus()
-        verify(found.visible)
-        compare(found.radius, b.radius + 3)
-        compare(found.x, -3)
-        compare(found.width, b.width + 6)
+    // A click anywhere (on a Check also on its label) and Space ask for the other state; the
+    // control keeps showing the one it is given.
+    function test_toggles_ask_only_data() {
+        return [
+            { tag: "toggle", component: toggleComponent, props: { label: "Микрофон" }, role: Accessible.CheckBox },
+            { tag: "check on its label", component: checkComponent, props: { text: "Шумоподавление" },
+              role: Accessible.CheckBox, atLabel: true }
+        ]
     }
 
-    function test_toggle_asks_only() {
-        const t = createTemporaryObject(toggleComponent, testCase, { label: "Микрофон" })
+    function test_toggles_ask_only(data) {
+        const t = createTemporaryObject(data.component, testCase, data.props)
         const toggles = spyOn(t, "toggled")
-        compare(t.width, 40)
-        compare(t.height, 24)
-        mouseClick(t)
+        if (data.atLabel)
+            mouseClick(t, t.width - 10, t.height / 2)
+        else
+            mouseClick(t)
         compare(toggles.count, 1)
         compare(toggles.signalArguments[0][0], true)
         verify(!t.checked)
@@ -107,24 +83,8 @@ TestCase {
         compare(toggles.count, 2)
         compare(toggles.signalArguments[1][0], false)
         verify(t.checked)
-        compare(t.Accessible.role, Accessible.CheckBox)
-        compare(t.Accessible.name, "Микрофон")
-    }
-
-    function test_check_asks_only() {
-        const c = createTemporaryObject(checkComponent, testCase, { text: "Шумоподавление" })
-        const toggles = spyOn(c, "toggled")
-        compare(c.height, 40)
-        // A click on the label counts as much as one on the box.
-        mouseClick(c, c.width - 10, c.height / 2)
-        compare(toggles.count, 1)
-        compare(toggles.signalArguments[0][0], true)
-        verify(!c.checked)
-        c.checked = true
-        c.forceActiveFocus()
-        keyClick(Qt.Key_Space)
-        compare(toggles.signalArguments[1][0], false)
-        compare(c.Accessible.name, "Шумоподавление")
+        compare(t.Accessible.role, data.role)
+        compare(t.Accessible.name, data.props.label || data.props.text)
     }
 
     function test_segmented_picks_unselected_only() {
@@ -133,8 +93,6 @@ TestCase {
             value: "full"
         })
         const picks = spyOn(s, "picked")
-        compare(s.height, 34 + 6)
-        // The first segment (selected) starts at 3, the second follows 2 px after it.
         mouseClick(s, 10, s.height / 2)
         compare(picks.count, 0)
         mouseClick(s, s.width - 10, s.height / 2)
@@ -145,20 +103,23 @@ TestCase {
 
     function test_chip_blinks_when_broken() {
         const chip = createTemporaryObject(chipComponent, testCase, { label: "Колонки", sourceName: "Игра", ok: false })
-        verify(same(chip.border.color, Theme.redDim))
+        const still = String(chip.border.color)
         qv.blink = true
-        verify(same(chip.border.color, Theme.red))
+        verify(!Qt.colorEqual(chip.border.color, still))
         qv.blink = false
-        verify(same(chip.border.color, Theme.redDim))
+        verify(Qt.colorEqual(chip.border.color, still))
+        chip.ok = true
+        qv.blink = true
+        verify(!Qt.colorEqual(chip.border.color, Theme.red), "a working chip does not blink")
     }
 
+    // The accessible name and the tip say what the chip would do and what is wrong with it.
     function test_chip_texts() {
         const chip = createTemporaryObject(chipComponent, testCase, {
             label: "Колонки", sourceName: "Spotify", on: true, allMode: true, ok: false
         })
         compare(chip.Accessible.name, "Spotify → Колонки (весь звук) (недоступно)")
-        compare(chip.tipText, "Spotify → Колонки · устройство в режиме «Весь звук» · недоступно, настройки сохранены"
-                              + "\nНажмите, чтобы не воспроизводить здесь")
+        verify(chip.tipText.endsWith("\nНажмите, чтобы не воспроизводить здесь"))
         chip.on = false
         chip.ok = true
         chip.allMode = false
@@ -168,47 +129,38 @@ TestCase {
 
     function test_add_card() {
         const card = createTemporaryObject(addCardComponent, testCase)
-        compare(card.width, 104)
-        compare(card.implicitHeight, 92)
         compare(card.hiddenCount, 0)
         const height0 = card.implicitHeight
+        const width0 = card.width
         qv.hidden = ["in:a", "in:b"]
         compare(card.hiddenCount, 2)
+        // The count never changes the card's size, so it never changes the row.
         compare(card.implicitHeight, height0)
-        compare(card.width, 104)
+        compare(card.width, width0)
         const clicks = spyOn(card, "clicked")
         mouseClick(card)
         card.forceActiveFocus()
         keyClick(Qt.Key_Space)
         keyClick(Qt.Key_Return)
         compare(clicks.count, 3)
-        compare(card.Accessible.name, "Добавить: каналы, микрофоны, устройства")
-        // In an empty strip row (80 px) the tile stays inside the card.
+        // In an empty strip row (80 px) the tile stays inside the card, with even margins.
         const tile = H.byName(card, "addTile")
         card.height = 80
-        compare(tile.height, 72)
-        compare(tile.y, 4)
-        card.height = 300
-        compare(tile.y, 10)
+        verify(tile.y > 0)
+        compare(tile.y + tile.height + tile.y, card.height)
     }
 
     function test_pick_row() {
         const row = createTemporaryObject(pickRowComponent, testCase, { icon: "mic", title: "USB Микрофон", sub: "Realtek" })
         const picks = spyOn(row, "picked")
-        compare(row.height, 56)
         verify(!row.hot)
-        mouseClick(row, 60, 28)
+        mouseClick(row, 60, row.height / 2)
         compare(picks.count, 1)
-        mouseClick(row, row.width - 30, 28)
+        mouseClick(row, row.width - 30, row.height / 2)
         compare(picks.count, 2)
-        let button = null
-        for (let i = 0; i < row.children.length; ++i) {
-            if (row.children[i].accessibleName !== undefined)
-                button = row.children[i]
-        }
+        const button = Array.from(row.children).filter(k => k.accessibleName !== undefined).pop()
         verify(button !== null)
         compare(button.Accessible.name, "Выбрать «USB Микрофон»")
-        compare(button.height, 32)
         button.forceActiveFocus()
         verify(row.hot)
         keyClick(Qt.Key_Return)

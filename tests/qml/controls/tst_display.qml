@@ -3,14 +3,12 @@ import QtTest
 import "qrc:/qml"
 import "../helpers.js" as H
 
-// The controls that show things: Meter, Toast, StatusPill, the layout helpers and the drawn
-// shapes.
-TestCase {
+// The controls that show things: Meter, Toast, StatusPill, the layout helper and the drawn
+// equaliser curve.
+ControlCase {
     id: testCase
 
     name: "Display"
-    when: windowShown
-    visible: true
     width: 640
     height: 480
 
@@ -24,14 +22,8 @@ TestCase {
     Component { id: boxComponent; Rectangle { color: "transparent" } }
     Component { id: splitComponent; SplitRow {} }
     Component { id: curveComponent; EqCurve { x: 0; y: 0; width: 200; height: 100 } }
-    Component { id: dashedComponent; DashedRect { x: 0; y: 0; width: 100; height: 60 } }
     // Drawn controls are checked against black: what is not black was painted.
     Component { id: blackComponent; Rectangle { x: 10; y: 10; width: 220; height: 120; color: "black" } }
-
-    function init() {
-        failOnWarning(/.?/)
-        qv.reset()
-    }
 
     // The meter is drawn natively: what it shows is read off the picture, at the centre of each
     // bar (left x 4, right x 15 of the 200 px high meter on the black host).
@@ -54,7 +46,6 @@ TestCase {
 
     function test_meter_draws_levels(data) {
         const m = meterOnBlack({ sourceId: "in:mic", height: 200, muted: data.muted })
-        compare(m.width, 2 * 8 + 3)
         qv.meters.set("in:mic", data.l, data.r)
         const green = data.muted ? Theme.meterMuted : Theme.green
         const peak = data.muted ? Theme.peakMuted : Theme.peak
@@ -119,7 +110,6 @@ TestCase {
         tryCompare(t, "opacity", 1)
         verify(t.visible)
         compare(t.shownText, "Нет связи с движком")
-        verify(t.width < 400 - 48)
         qv.toast = ""
         // The text stays while it fades out.
         compare(t.shownText, "Нет связи с движком")
@@ -135,28 +125,32 @@ TestCase {
         return { row: row, left: left, right: right }
     }
 
-    function test_split_row_exact_fit_stays_on_one_line() {
-        const s = makeSplit(100, 80, 192)
-        verify(s.row.oneLine)
-        compare(s.row.height, 40)
-        compare(s.left.x, 0)
-        compare(s.left.y, 5)
-        compare(s.right.x, 192 - 80)
-        compare(s.right.y, 0)
-        compare(s.left.parent, s.row)
-        compare(s.right.parent, s.row)
+    // The right group follows on the line while both fit, down to the last pixel; otherwise it
+    // starts a line of its own below the left one. Growing again puts it back.
+    function test_split_row_wraps_data() {
+        return [
+            { tag: "exact fit", width: 192, oneLine: true },
+            { tag: "a pixel short", width: 191, oneLine: false }
+        ]
     }
 
-    function test_split_row_wraps_when_short() {
-        const s = makeSplit(100, 80, 191)
-        verify(!s.row.oneLine)
-        compare(s.right.x, 0)
-        compare(s.right.y, 30 + 8)
-        compare(s.row.height, 30 + 8 + 40)
-        // Growing again puts it back on one line.
+    function test_split_row_wraps(data) {
+        const s = makeSplit(100, 80, data.width)
+        compare(s.row.oneLine, data.oneLine)
+        compare(s.left.x, 0)
+        if (data.oneLine) {
+            compare(s.right.x + s.right.width, data.width)
+            compare(s.right.y, 0)
+        } else {
+            compare(s.right.x, 0)
+            verify(s.right.y > s.left.y + s.left.height)
+        }
+        compare(s.row.height, s.right.y + s.right.height)
+        compare(s.left.parent, s.row)
+        compare(s.right.parent, s.row)
         s.row.width = 300
         verify(s.row.oneLine)
-        compare(s.right.x, 220)
+        compare(s.right.x + s.right.width, 300)
     }
 
     function test_split_row_never_takes_width_from_its_groups() {
@@ -169,23 +163,22 @@ TestCase {
         verify(s.row.oneLine)
     }
 
+    // The tip names the system device, or a neutral word when the engine names none.
     function test_status_pill_modes_data() {
         return [
             { tag: "not ready", ready: false, windows: { known: true, driver: true, ok: true },
-              mode: "unknown", full: "Windows → ?", short: "Windows", tip: "Нет связи с движком" },
+              mode: "unknown", full: "Windows → ?", short: "Windows", tipHas: "Нет связи с движком" },
             { tag: "unknown", ready: true, windows: { known: false },
-              mode: "unknown", full: "Windows → ?", short: "Windows", tip: "Нет связи с движком" },
+              mode: "unknown", full: "Windows → ?", short: "Windows", tipHas: "Нет связи с движком" },
             { tag: "no driver", ready: true, windows: { known: true, driver: false, systemName: "Динамики" },
-              mode: "nodriver", full: "Без драйвера QUORVEL", short: "Без драйвера",
-              tip: "Драйвер QUORVEL не установлен: весь звук берётся с «Динамики», приложения — захватом процесса. Виртуального микрофона нет." },
+              mode: "nodriver", full: "Без драйвера QUORVEL", short: "Без драйвера", tipHas: "«Динамики»" },
             { tag: "no driver unnamed", ready: true, windows: { known: true, driver: false },
               mode: "nodriver", full: "Без драйвера QUORVEL", short: "Без драйвера",
-              tip: "Драйвер QUORVEL не установлен: весь звук берётся с «устройства Windows по умолчанию», приложения — захватом процесса. Виртуального микрофона нет." },
+              tipHas: "«устройства Windows по умолчанию»" },
             { tag: "ok", ready: true, windows: { known: true, driver: true, ok: true },
-              mode: "ok", full: "Windows → QUORVEL", short: "QUORVEL", tip: "QUORVEL выбран в Windows как вывод и микрофон" },
+              mode: "ok", full: "Windows → QUORVEL", short: "QUORVEL", tipHas: "QUORVEL выбран в Windows" },
             { tag: "warn", ready: true, windows: { known: true, driver: true, ok: false, defaultOut: "Динамики" },
-              mode: "warn", full: "Windows → QUORVEL", short: "QUORVEL",
-              tip: "В Windows сейчас: вывод — Динамики, микрофон — ?.\nЗвук приложений не проходит через QUORVEL, пока он не выбран." }
+              mode: "warn", full: "Windows → QUORVEL", short: "QUORVEL", tipHas: "вывод — Динамики, микрофон — ?." }
         ]
     }
 
@@ -196,8 +189,7 @@ TestCase {
         compare(pill.mode, data.mode)
         compare(pill.text, data.full)
         compare(pill.textFor(true), data.short)
-        compare(pill.tipText, data.tip)
-        compare(pill.height, 40)
+        verify(pill.tipText.indexOf(data.tipHas) >= 0, pill.tipText)
         pill.compact = true
         compare(pill.text, data.short)
         verify(pill.widthFor(true) <= pill.widthFor(false))
@@ -259,43 +251,5 @@ TestCase {
         verify(filled.r > 0.08 && filled.r < 0.3 && filled.r > filled.b, "fill " + filled)
         curve.fill = false
         painted(curve, i => i.pixel(100, 25).r === 0)
-    }
-
-    function test_eq_curve_single_point_draws_zero_line_only() {
-        const curve = onBlack(curveComponent, { points: [13] })
-        const img = painted(curve, i => i.pixel(100, 50).r > 0)
-        compare(img.pixel(100, 2).r, 0)
-        compare(img.pixel(100, 25).r, 0)
-    }
-
-    function test_dashed_rect_is_dashed() {
-        const d = onBlack(dashedComponent, {})
-        const img = painted(d, i => {
-            for (let x = 10; x < 20; ++x) {
-                if (i.pixel(x, 0).r > 0.1)
-                    return true
-            }
-            return false
-        })
-        let on = 0
-        let off = 0
-        for (let x = 15; x < 85; ++x) {
-            if (img.pixel(x, 0).r > 0.1)
-                ++on
-            else
-                ++off
-        }
-        // 4 on, 3 off.
-        verify(on > 30 && off > 20, "on " + on + " off " + off)
-        compare(img.pixel(50, 30).r, 0)
-        // Resizing repaints the outline at the new edge.
-        d.width = 80
-        painted(d, i => {
-            for (let y = 15; y < 45; ++y) {
-                if (i.pixel(79, y).r > 0.1)
-                    return true
-            }
-            return false
-        })
     }
 }

@@ -3,13 +3,12 @@ import QtTest
 import "qrc:/qml"
 import "../helpers.js" as H
 
-// The controls of lists and dialogs: Combo, AddRow, FolderRow and FxRow.
-TestCase {
+// The controls of lists and dialogs: Combo, AddRow and FolderRow. FxRow is checked as the
+// strips' pan row (mixer/tst_strips.qml).
+ControlCase {
     id: testCase
 
     name: "Lists"
-    when: windowShown
-    visible: true
     width: 700
     height: 600
 
@@ -22,18 +21,6 @@ TestCase {
     Component { id: comboComponent; Combo { x: 10; y: 10; width: 240 } }
     Component { id: addRowComponent; AddRow { x: 10; y: 10; width: 620 } }
     Component { id: folderRowComponent; FolderRow { x: 10; y: 10; width: 560 } }
-    Component { id: fxRowComponent; FxRow { x: 10; y: 10; width: 168 } }
-    Component { id: spyComponent; SignalSpy {} }
-
-    function spyOn(target, signalName) {
-        return createTemporaryObject(spyComponent, testCase, { target: target, signalName: signalName })
-    }
-
-    function init() {
-        failOnWarning(/.?/)
-        qv.reset()
-        qvRec.reset()
-    }
 
     // An entry of the open list, once the list has laid it out.
     function entry(combo, index) {
@@ -42,20 +29,16 @@ TestCase {
         return list.itemAtIndex(index)
     }
 
-
-
     function test_combo_shows_current_or_placeholder() {
         const c = createTemporaryObject(comboComponent, testCase, {
             items: testCase.devices, currentId: "out:x", placeholder: "Устройство вывода…"
         })
         compare(c.currentIndex, -1)
         compare(c.displayText, "Устройство вывода…")
-        verify(Qt.colorEqual(c.contentItem.color, Theme.text2))
+        verify(Qt.colorEqual(c.contentItem.color, Theme.text2), "the placeholder is secondary")
         c.currentId = "out:b"
         compare(c.currentIndex, 1)
         compare(c.displayText, "Колонки")
-        verify(Qt.colorEqual(c.contentItem.color, Theme.text))
-        compare(c.height, 40)
     }
 
     function test_combo_picking_another_item() {
@@ -63,11 +46,8 @@ TestCase {
         const picks = spyOn(c, "picked")
         mouseClick(c)
         tryCompare(c.popup, "opened", true)
-        verify(c.popup.width >= 320)
-        compare(c.popup.y, c.height + 4)
         const e = entry(c, 2)
         verify(e !== null)
-        compare(e.height, 36)
         mouseClick(e)
         compare(picks.count, 1)
         compare(picks.signalArguments[0][0], "out:c")
@@ -100,6 +80,7 @@ TestCase {
         compare(c.currentIndex, 0)
     }
 
+    // With a volume and a meter the row keeps its line height; the removal question adds its own.
     function test_add_row_heights() {
         const plain = createTemporaryObject(addRowComponent, testCase, { title: "Discord", icon: "app" })
         compare(plain.height, 56)
@@ -109,10 +90,6 @@ TestCase {
         compare(full.height, 56)
         full.confirming = true
         compare(full.height, 56 + 52)
-        // The level line lies within the 56 px line.
-        const line = H.byName(full, "levelLine")
-        verify(line.visible)
-        verify(line.y + line.height <= 56)
     }
 
     function test_add_row_volume() {
@@ -121,7 +98,6 @@ TestCase {
         verify(H.byText(row, "\u221212,0") !== null)
         const slider = H.find(row, k => k.Accessible.name === "Громкость: Игра")
         verify(slider !== null)
-        compare(slider.width, 128)
         compare(slider.value, -12)
         const y = slider.height / 2
         const x0 = slider.handle.x
@@ -132,7 +108,7 @@ TestCase {
         // While pressed the text follows the slider, not the row.
         verify(H.byText(row, "+12,0") !== null)
         mouseRelease(slider, x1, y)
-        verify(volumes.count >= 2)
+        compare(volumes.count, 5) // four live moves, then the final value
         const last = volumes.signalArguments[volumes.count - 1]
         compare(last[0], 12)
         compare(last[1], false)
@@ -162,8 +138,6 @@ TestCase {
         const confirms = spyOn(row, "confirmed")
         const cancels = spyOn(row, "cancelled")
         const toggle = H.find(row, k => k.Accessible.role === Accessible.CheckBox)
-        compare(toggle.x, row.width - 14 - 40)
-        compare(toggle.y, 16)
         mouseClick(toggle)
         compare(toggles.count, 1)
         compare(toggles.signalArguments[0][0], false)
@@ -200,32 +174,5 @@ TestCase {
         f.canReset = true
         qv.settings = { videoFolder: "", audioFolder: "/x" }
         verify(!reset.visible)
-    }
-
-    function test_fx_row() {
-        const fx = createTemporaryObject(fxRowComponent, testCase, {
-            label: "Пан", value: -35, from: -100, to: 100, step: 5, centered: true, text: Theme.pan(-35)
-        })
-        compare(fx.height, 24)
-        compare(fx.slider.x, 48)
-        compare(fx.slider.width, 168 - 48 - 44)
-        compare(fx.slider.value, -35)
-        verify(H.byText(fx, "L35") !== null)
-        const moves = spyOn(fx, "movedTo")
-        const commits = spyOn(fx, "committed")
-        const s = fx.slider
-        const y = s.height / 2
-        const x0 = s.handle.x
-        const x1 = s.leftPadding + 0.75 * s.availableWidth // +50
-        mousePress(s, x0, y)
-        for (let i = 1; i <= 4; ++i)
-            mouseMove(s, x0 + (x1 - x0) * i / 4, y)
-        mouseRelease(s, x1, y)
-        verify(moves.count >= 1)
-        compare(commits.count, 1)
-        compare(commits.signalArguments[0][0], 50)
-        // Every value lands on the step.
-        for (let j = 0; j < moves.count; ++j)
-            compare(moves.signalArguments[j][0] % 5, 0)
     }
 }

@@ -4,24 +4,16 @@ import "qrc:/qml"
 import "../helpers.js" as H
 
 // The main window's toolbar and its two banners, on the Backend and Recorder stand-ins.
-TestCase {
+ControlCase {
     id: testCase
 
     name: "Toolbar"
-    when: windowShown
-    visible: true
     width: 1200
     height: 400
 
     Component { id: toolbarComponent; Toolbar { width: 1100 } }
     Component { id: loopComponent; LoopBanner { width: 700 } }
     Component { id: windowsComponent; WindowsBanner { width: 640 } }
-
-    function init() {
-        failOnWarning(/.?/)
-        qv.reset()
-        qvRec.reset()
-    }
 
     function fullWidth(bar) {
         return bar.leftW(0) + bar.gapX + bar.rightW(0)
@@ -44,17 +36,17 @@ TestCase {
 
         bar.width = full - 1
         compare(bar.level, 1)
-        compare(H.byName(bar, "sceneButton").width, 150)
-        compare(H.byName(bar, "screenButton").width, 44)
-        compare(H.byName(bar, "recorderButton").width, 44)
+        const sceneAtOne = H.byName(bar, "sceneButton").width
+        compare(sceneAtOne, 150)
         compare(H.byName(bar, "screenButton").text, "")
+        compare(H.byName(bar, "recorderButton").text, "")
         verify(H.byName(bar, "sceneText").visible)
         verify(H.byName(bar, "rateBox").visible)
         verify(bar.oneLine, "level 1 stays on one line")
 
         bar.width = bar.leftW(1) + bar.gapX + bar.rightW(1) - 1
         compare(bar.level, 2)
-        compare(H.byName(bar, "sceneButton").width, 52)
+        verify(H.byName(bar, "sceneButton").width < sceneAtOne)
         verify(!H.byName(bar, "sceneText").visible)
         verify(!H.byName(bar, "rateBox").visible)
         // The groups lay themselves out at the next polish.
@@ -154,8 +146,6 @@ TestCase {
         const text = H.byName(banner, "windowsBannerText")
         const assign = H.byName(banner, "assignDefaults")
         compare(banner.mode, "nodriver")
-        compare(text.text, "Драйвер QUORVEL не установлен: весь звук берётся с «устройства Windows по умолчанию», "
-                + "виртуального микрофона нет")
         verify(!assign.visible)
 
         qv.windows = { driver: true, ok: false, defaultOut: "<i>Динамики</i> & Co", defaultIn: "" }

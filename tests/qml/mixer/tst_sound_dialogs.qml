@@ -6,17 +6,12 @@ import "../helpers.js" as H
 // The equaliser window and the voice panel against the real Backend: what a band move, a
 // preset click and "Ровно" send, a window for a device that has gone, the preset search, and
 // which microphone the panel follows.
-TestCase {
+MixerCase {
     id: testCase
 
-    // qmllint disable unqualified
-    readonly property var rig: qvRig
-    // qmllint enable unqualified
     readonly property var hpBands: [6, 6, 4, 0, 0, 0, 0, -2, 0, 0]
 
     name: "SoundDialogs"
-    when: windowShown
-    visible: true
     width: 700
     height: 900
 
@@ -75,7 +70,7 @@ TestCase {
     function test_eq_device(data) {
         const dialog = openEq(data.id)
         compare(dialog.bands, data.bands)
-        compare(H.byName(dialog.contentItem, "eqBigCurve").points.length, data.enabled ? 200 : 0)
+        compare(H.byName(dialog.contentItem, "eqBigCurve").points.length > 0, data.enabled)
         for (let i = 0; i < 10; ++i)
             compare(slider(dialog, i).enabled, data.enabled)
 

@@ -6,17 +6,10 @@ import "../helpers.js" as H
 // The sources panel against the real Backend: row height rules, the separator, virtual rows,
 // collapsing, density, the header's compact form, the not-ready card, sideways scrolling and
 // delegates that survive the Backend's rebuilds.
-TestCase {
+MixerCase {
     id: testCase
 
-    // The mixer runner's handle on the scripted engine.
-    // qmllint disable unqualified
-    readonly property var rig: qvRig
-    // qmllint enable unqualified
-
     name: "StripsPanel"
-    when: windowShown
-    visible: true
     width: 1400
     height: 900
 
@@ -56,10 +49,6 @@ TestCase {
                      { id: "virtual_mic", kind: "virtual_mic", name: "QUORVEL Mic" }])
     }
 
-    function strip(panel, id) {
-        return H.byName(panel, "strip:" + id)
-    }
-
 
     function init() {
         qv.setSettings({ density: "full" })
@@ -97,11 +86,14 @@ TestCase {
         compare(strip(panel, "virtual_mic"), null)
         compare(panel.outputCount, 2)
         compare(H.byName(panel, "countsText").text, "микрофонов: 2 · устройств: 2")
-        // No gap is left for it: the row ends with the add card.
+        // No gap is left for it: the add card follows the last output as outputs follow each other.
         const card = H.byName(panel, "addCard")
-        tryCompare(panel, "naturalWidth", card.x + card.width + 34)
-        const last = strip(panel, "out:spk")
-        compare(card.x, last.parent.parent.x + last.width + 12)
+        const hp = strip(panel, "out:hp")
+        const spk = strip(panel, "out:spk")
+        const cellX = s => s.parent.parent.x
+        const gap = cellX(spk) - (cellX(hp) + hp.width)
+        verify(gap > 0)
+        compare(card.x, cellX(spk) + spk.width + gap)
     }
 
     function test_collapsing_keeps_the_row_height() {

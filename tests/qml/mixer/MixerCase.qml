@@ -1,0 +1,43 @@
+import QtQuick
+import QtTest
+import "../helpers.js" as H
+
+// The frame of the mixer tests: a shown window, the runner's handle on the scripted engine, and
+// the look-ups the tests share.
+TestCase {
+    id: mixerCase
+
+    // qmllint disable unqualified
+    readonly property var rig: qvRig
+    // qmllint enable unqualified
+
+    when: windowShown
+    visible: true
+    width: 1200
+    height: 900
+
+    Component {
+        id: spyComponent
+
+        SignalSpy {}
+    }
+
+    function spyOn(target, signalName) {
+        return createTemporaryObject(spyComponent, mixerCase, { target: target, signalName: signalName })
+    }
+
+    function strip(panel, id) {
+        return H.byName(panel, "strip:" + id)
+    }
+
+    // The last command of that name the Backend sent, or null.
+    function lastSent(cmd) {
+        const all = mixerCase.rig.sent(cmd)
+        return all.length ? all[all.length - 1] : null
+    }
+
+    // The Backend's row of a microphone or an application.
+    function channel(id) {
+        return qv.channels.get(qv.channels.indexOf(id))
+    }
+}

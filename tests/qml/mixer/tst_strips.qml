@@ -1,0 +1,293 @@
+import QtQuick
+import QtTest
+import "qrc:/qml"
+import "../helpers.js" as H
+
+// Microphone and output strips in the panel against the real Backend: what their controls send,
+// what comes back through the rows, the remove confirmation, the failing state of an output, the
+// texts of the targets and plays boxes, the equaliser box and the narrow forms.
+MixerCase {
+    id: testCase
+
+    name: "Strips"
+    width: 1400
+
+    Component {
+        id: panelComponent
+
+        SourcesPanel {
+            width: 1400
+            fxRows: 4
+        }
+    }
+
+    function load() {
+        const doc = {
+            settings: { density: "full" },
+            sources: [
+                { id: "in:mic1", kind: "physical_input", name: "Микрофон 1", endpointName: "USB",
+                  targets: { apps: ["app:discord.exe"] } },
+                { id: "in:mic2", kind: "physical_input", name: "Микрофон 2", endpointName: "Веб-камера" },
+                { id: "app:discord.exe", kind: "app", name: "Discord" },
+                { id: "app:game.exe", kind: "app", name: "Игра" }
+            ],
+            devices: [
+                { id: "out:hp", kind: "physical", name: "Наушники", endpointId: "hp", mode: "all",
+                  endpointName: "Наушники (HyperX)", eq: { preset: "", bands: [6, 6, 4, 0, 0, 0, 0, 0, 0, 0] } },
+                { id: "out:spk", kind: "physical", name: "Колонки", endpointId: "spk", mode: "apps",
+                  endpointName: "Колонки", sources: ["app:discord.exe", "app:game.exe"] },
+                { id: "out:tv", kind: "physical", name: "Телевизор", endpointId: "tv", mode: "apps" },
+                { id: "out:off", kind: "physical", name: "Выключено", endpointId: "off", state: "disabled" }
+            ]
+        }
+        verify(testCase.rig.load(JSON.stringify(doc)))
+        const panel = createTemporaryObject(panelComponent, testCase)
+        waitForRendering(panel)
+        testCase.rig.clearSent()
+        return panel
+    }
+
+    function state(devices) {
+        testCase.rig.deliver(JSON.stringify({ event: "state", state: { devices: devices } }))
+    }
+
+    function test_pan_is_shown_as_percent_and_sent_as_fraction() {
+        const panel = load()
+        const pan = H.byName(strip(panel, "in:mic1"), "panRow")
+        compare(pan.text, "C")
+        const s = pan.slider
+        // Press where −35 sits on the groove; the slider snaps to its 5-point steps.
+        const x = s.leftPadding + (-35 - s.from) / (s.to - s.from) * s.availableWidth
+        mouseClick(s, x, s.height / 2)
+        tryVerify(() => lastSent("setSource") !== null)
+        const sent = lastSent("setSource")
+        compare(sent.id, "in:mic1")
+        fuzzyCompare(sent.fx.pan, -0.35, 1e-9)
+        compare(channel("in:mic1").pan, -35)
+        compare(pan.text, "L35")
+    }
+
+    function test_fader_sends_live_moves_then_the_final_value() {
+        const panel = load()
+        const fader = H.byName(strip(panel, "in:mic1"), "faderBlock").fader
+        const gain = H.byName(strip(panel, "in:mic1"), "gainText")
+        const yOf = v => fader.topPadding + (fader.to - v) / (fader.to - fader.from) * fader.availableHeight
+        const x = fader.width / 2
+        mousePress(fader, x, yOf(0))
+        mouseMove(fader, x, yOf(-6))
+        mouseMove(fader, x, yOf(-12))
+        // While held the readout follows the handle and merged live edits go out.
+        compare(gain.text, Theme.db(fader.value) + " дБ")
+        tryVerify(() => testCase.rig.sent("setSource").length > 0, 1000, "live edits are sent while dragging")
+        mouseMove(fader, x, yOf(-20))
+        mouseRelease(fader, x, yOf(-20))
+        tryVerify(() => lastSent("setSource") && lastSent("setSource").gainDb === -20)
+        wait(50)
+        compare(lastSent("setSource").gainDb, -20, "nothing is sent after the final value")
+        compare(channel("in:mic1").gainDb, -20)
+        compare(gain.text, Theme.db(-20) + " дБ")
+    }
+
+    function test_strip_buttons_send_and_show_the_row_data() {
+        return [
+            { tag: "mute", button: "muteButton", field: "mute" },
+            { tag: "solo", button: "soloButton", field: "solo" },
+            { tag: "mono", button: "monoButton", field: "mono" }
+        ]
+    }
+
+    function test_strip_buttons_send_and_show_the_row(data) {
+        const panel = load()
+        const button = H.byName(strip(panel, "in:mic2"), data.button)
+        verify(!button.checked)
+        mouseClick(button)
+        const sent = lastSent("setSource")
+        compare(sent.id, "in:mic2")
+        compare(sent[data.field], true)
+        compare(channel("in:mic2")[data.field], true)
+        verify(button.checked)
+        mouseClick(button)
+        compare(lastSent("setSource")[data.field], false)
+        verify(!button.checked)
+    }
+
+    function test_remove_overlay_swallows_presses() {
+        const panel = load()
+        const mic1 = strip(panel, "in:mic1")
+        const overlay = H.byName(mic1, "removeOverlay")
+        mouseClick(H.byName(mic1, "removeButton"))
+        verify(overlay.visible)
+        compare(H.byText(overlay, "Убрать «Микрофон 1» из QUORVEL?").visible, true)
+        // Presses on the overlay away from its buttons: over the name, the fader and Mute.
+        const fader = H.byName(mic1, "faderBlock").fader
+        const faderPoint = fader.mapToItem(mic1, fader.width / 2, fader.height / 4)
+        const mute = H.byName(mic1, "muteButton")
+        const mutePoint = mute.mapToItem(mic1, mute.width / 2, mute.height / 2)
+        for (const p of [Qt.point(mic1.width / 2, 20), faderPoint, mutePoint]) {
+            mouseClick(mic1, p.x, p.y)
+            mouseDrag(mic1, p.x, p.y, 0, 40)
+            mouseWheel(mic1, p.x, p.y, 0, -120)
+        }
+        wait(30)
+        compare(testCase.rig.sent().length, 0)
+        verify(overlay.visible)
+        mouseClick(H.byText(overlay, "Отмена"))
+        verify(!overlay.visible)
+        compare(testCase.rig.sent().length, 0)
+
+        mouseClick(H.byName(mic1, "removeButton"))
+        mouseClick(H.byText(overlay, "Убрать"))
+        compare(lastSent("removeSource").id, "in:mic1")
+        compare(qv.channels.indexOf("in:mic1"), -1)
+        tryCompare(panel, "channelCount", 1)
+    }
+
+    function test_targets_box_issues_and_monitor() {
+        const panel = load()
+        const box1 = H.byName(strip(panel, "in:mic1"), "targetsBox")
+        const box2 = H.byName(strip(panel, "in:mic2"), "targetsBox")
+        compare(box1.text, "Discord")
+        verify(box1.active)
+        compare(box2.text, "Никуда — выбрать")
+        verify(!box2.active)
+        verify(!H.byName(box1, "warningIcon").visible)
+
+        testCase.rig.deliver(JSON.stringify({ event: "state", state: {
+            sources: [{ id: "in:mic1", available: true }, { id: "in:mic2", available: true }],
+            devices: [{ id: "out:hp", available: true }],
+            micBypass: [{ mic: "in:mic1", apps: [{ name: "OBS" }] }], listenOn: ["Микрофон USB"] } }))
+        verify(strip(panel, "in:mic1") !== null)
+        verify(H.byName(box1, "warningIcon").visible)
+        // One line per issue, then how to fix them.
+        const lines = box1.tip.split("\n")
+        compare(lines.length, 3)
+        verify(lines[0].indexOf(": OBS.") > 0, lines[0])
+        verify(lines[1].indexOf("«Микрофон USB»") > 0, lines[1])
+
+        const monitor = H.byName(strip(panel, "in:mic2"), "monitorButton")
+        verify(monitor.tip.indexOf("«" + qv.monitorName + "»") > 0, monitor.tip)
+        mouseClick(monitor)
+        tryVerify(() => channel("in:mic2").monitor === true)
+        verify(monitor.checked)
+    }
+
+    // Which window each button opens is the main window's test (tst_dialogs, openers).
+    function test_collapsed_strip_still_sends() {
+        const panel = load()
+        const mic2 = strip(panel, "in:mic2")
+        // Collapsing replaces the strip by its narrow form, which sends without the live flag.
+        mouseClick(H.byName(mic2, "collapseButton"))
+        compare(lastSent("setSource").ui.collapsed, true)
+        const narrow = strip(panel, "in:mic2")
+        verify(narrow !== mic2)
+        const narrowWidth = narrow.width
+        mouseClick(H.byName(narrow, "muteButton"))
+        compare(lastSent("setSource").mute, true)
+        compare(H.byName(narrow, "muteButton").Accessible.name, "Mute: Микрофон 2")
+        mouseClick(H.byName(narrow, "expandButton"))
+        compare(lastSent("setSource").ui.collapsed, false)
+        verify(strip(panel, "in:mic2").width > narrowWidth)
+    }
+
+    function test_texts_data() {
+        return [
+            { tag: "all sounds", id: "out:hp", plays: "Все звуки", active: true, state: "Наушники (HyperX)" },
+            { tag: "chosen apps", id: "out:spk", plays: "Discord, Игра", active: true, state: "Наушники или колонки" },
+            { tag: "nothing", id: "out:tv", plays: "Ничего — выбрать", active: false, state: "Наушники или колонки" }
+        ]
+    }
+
+    function test_texts(data) {
+        const panel = load()
+        const s = strip(panel, data.id)
+        const box = H.byName(s, "playsBox")
+        compare(box.text, data.plays)
+        compare(box.active, data.active)
+        compare(H.byName(s, "stateText").text, data.state)
+        verify(!s.bad)
+    }
+
+    function test_unopenable_output_blinks_and_says_why() {
+        const panel = load()
+        state([{ id: "out:hp", available: true }, { id: "out:spk", available: false },
+               { id: "out:tv", available: true, error: "DEVICE_IN_USE" }])
+        const spk = strip(panel, "out:spk")
+        const tv = strip(panel, "out:tv")
+        verify(spk.bad)
+        compare(H.byName(spk, "stateText").text, "Недоступно — ждём подключения")
+        verify(H.byName(tv, "stateText").text.startsWith("Устройство занято другой программой"))
+        verify(H.byName(tv, "stateText").lineCount <= 2)
+        // The border follows the Backend's blink; the meter greys out.
+        tryVerify(() => Qt.colorEqual(spk.border.color, Theme.red))
+        tryVerify(() => Qt.colorEqual(spk.border.color, Theme.redDim))
+        verify(H.find(spk, k => k.sourceId === "out:spk" && k.muted === true) !== null)
+        // A switched-off output is not failing, and neither is a healthy one.
+        verify(!strip(panel, "out:off").bad)
+        verify(!strip(panel, "out:hp").bad)
+
+        // Folded, it keeps blinking.
+        mouseClick(H.byName(spk, "collapseButton"))
+        compare(lastSent("setDevice").ui.collapsed, true)
+        const narrow = strip(panel, "out:spk")
+        tryVerify(() => Qt.colorEqual(narrow.border.color, Theme.red))
+        tryVerify(() => Qt.colorEqual(narrow.border.color, Theme.redDim))
+    }
+
+    function test_equaliser_curve_only_while_shown() {
+        const panel = load()
+        const hp = strip(panel, "out:hp")
+        const curve = H.byName(hp, "eqCurve")
+        const shown = curve.points.length
+        verify(shown > 0)
+        // A shaped curve is filled, a flat one is only a line.
+        verify(curve.fill)
+        verify(!H.byName(strip(panel, "out:spk"), "eqCurve").fill)
+
+        qv.setSettings({ density: "compact" })
+        verify(!H.byName(hp, "eqBox").visible)
+        compare(curve.points.length, 0)
+        qv.setSettings({ density: "full" })
+        compare(curve.points.length, shown)
+
+        const spy = spyOn(panel, "eqRequested")
+        mouseClick(H.byName(hp, "eqBox"))
+        mouseClick(H.byName(hp, "leftButton"))
+        compare(spy.count, 2)
+        compare(spy.signalArguments[0][0], "out:hp")
+    }
+
+    function test_output_controls_send_to_the_device() {
+        const panel = load()
+        const tv = strip(panel, "out:tv")
+        mouseClick(H.byName(tv, "muteButton"))
+        compare(lastSent("setDevice").mute, true)
+
+        const fader = H.byName(tv, "faderBlock").fader
+        fader.forceActiveFocus()
+        mouseWheel(fader, fader.width / 2, fader.height / 2, 0, -120)
+        tryVerify(() => lastSent("setDevice").gainDb === -0.5)
+
+        mouseClick(H.byName(tv, "removeButton"))
+        mouseClick(H.byText(H.byName(tv, "removeOverlay"), "Убрать"))
+        compare(lastSent("removeDevice").id, "out:tv")
+        compare(strip(panel, "out:tv"), null)
+        compare(panel.outputCount, 3)
+    }
+
+    function test_long_name_never_makes_the_narrow_strip_taller() {
+        const panel = load()
+        mouseClick(H.byName(strip(panel, "out:tv"), "collapseButton"))
+        const narrow = strip(panel, "out:tv")
+        const height = narrow.implicitHeight
+        const name = H.byName(narrow, "nameText")
+        verify(!name.truncated)
+        qv.setDevice("out:tv", { name: "Очень длинное имя устройства вывода звука в гостиной" })
+        compare(name.text, "Очень длинное имя устройства вывода звука в гостиной")
+        verify(name.truncated)
+        compare(narrow.implicitHeight, height)
+        compare(narrow.Accessible.name, name.text + ", свёрнут")
+        mouseClick(H.byName(narrow, "muteButton"))
+        compare(lastSent("setDevice").id, "out:tv")
+        compare(lastSent("setDevice").mute, true)
+    }
+}
