@@ -32,7 +32,7 @@ public:
     void read() {
         const QByteArray data = m_socket->readAll();
         qsizetype from = 0;
-        while (from < data.size()) {
+        while (from < data.size() && m_socket->state() == QLocalSocket::ConnectedState) {
             const qsizetype end = data.indexOf('\n', from);
             const qsizetype stop = end < 0 ? data.size() : end;
             if (!m_skipping) {
@@ -59,7 +59,14 @@ private:
         std::string text = answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         text += '\n';
         m_socket->write(text.data(), qint64(text.size()));
+        // A client that sends requests without reading the answers would make them pile up here.
+        if (m_socket->bytesToWrite() > kMaxBacklog) {
+            qCWarning(lcControl, "connection closed: the client does not read its answers");
+            m_socket->abort();
+        }
     }
+
+    static constexpr qint64 kMaxBacklog = 4 * 1024 * 1024;
 
     QLocalSocket* m_socket;
     Backend& m_backend;
