@@ -31,16 +31,18 @@ std::string utf8(const QString& s) {
 } // namespace
 
 void addVerbOptions(QCommandLineParser& parser) {
-    const QString name = QStringLiteral("NAME");
+    // Value names no wider than "--screenshots <dir>", so that the help of the start options
+    // keeps its columns.
+    const QString name = QStringLiteral("имя");
     parser.addOptions({
         {kStatus, QStringLiteral("Состояние запущенного QUORVEL (JSON).")},
         {kMute, QStringLiteral("Выключить звук полосы (id или имя)."), name},
         {kUnmute, QStringLiteral("Включить звук полосы."), name},
         {kToggleMute, QStringLiteral("Переключить звук полосы."), name},
         {kGain, QStringLiteral("Громкость полосы в дБ, например Микрофон=-6,5."),
-         QStringLiteral("NAME=DB")},
+         QStringLiteral("имя=дБ")},
         {kScene, QStringLiteral("Применить сцену."), name},
-        {kVoice, QStringLiteral("Изменение голоса: on, off или toggle."), QStringLiteral("MODE")},
+        {kVoice, QStringLiteral("Изменение голоса: on, off или toggle."), QStringLiteral("режим")},
     });
 }
 
