@@ -2,6 +2,9 @@
 
 #include "app/hotkey_wiring.h"
 #include "app/options.h"
+#include "app/remote_channel.h"
+#include "app/remote_control.h"
+#include "app/remote_verbs.h"
 #include "app/render_choice.h"
 #include "app/screenshots.h"
 #include "app/single_instance.h"
@@ -73,6 +76,8 @@ void setApplicationFonts() {
 int runInterface(QApplication& app) {
     QCommandLineParser parser;
     addStartOptions(parser);
+    // Listed by --help; a command line that uses them never gets here (main runs the client).
+    addVerbOptions(parser);
     parser.process(app);
     const StartOptions options = readStartOptions(parser);
 
@@ -109,6 +114,17 @@ int runInterface(QApplication& app) {
 
     ShowRequestFilter showFilter(&tray, instance);
     showFilter.install();
+
+    // Other programs reach the mixer through the control channel; a screenshot run is not a
+    // mixer anybody drives.
+    RemoteControl control(backend);
+    if (!options.screenshots) {
+        const ChannelName channel = controlChannelName(!options.engineMode);
+        if (channel.ok())
+            control.start(QString::fromStdString(channel.name), instance.held());
+        else
+            qCWarning(lcControl, "%s", channel.error.c_str());
+    }
 
     Recorder recorder(&backend);
     CableSetup cable(&backend);

@@ -239,6 +239,10 @@ public:
     void setClockForTesting(std::function<qint64()> clock) { m_clockOverride = std::move(clock); }
     bool haveState() const { return m_haveState; }
     bool driverInstalled() const { return m_driverInstalled; }
+    // Every strip, sources in configuration order and then devices, as programs outside the
+    // window see it: objects with id, name, kind, gainDb, mute and available (a source is
+    // present, a device works).
+    Json strips() const;
 
 public slots:
     void onConnection(bool connected, const QString& status);
@@ -251,12 +255,17 @@ signals:
     void blinkChanged();
     void toastChanged();
     void deviceNotice(const QString& text);
+    // An edit was refused before anything was sent; `text` is also the toast. Emitted during
+    // the call that was refused.
+    void editRefused(const QString& text);
 
 private:
     void handleReply(const Json& reply);
     void handleEvent(const Json& message);
     void applyDeferredConfigIfIdle();
     void requestConfig();
+    // Shows why an edit was not made and announces the refusal.
+    void refuseEdit(const QString& text);
 
     // One strip edit: {"cmd": setSource/setDevice, "id": id, ...fields}; live edits are merged.
     void stripEdit(const char* cmd, const std::string& id, Json fields, bool live);

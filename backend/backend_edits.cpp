@@ -69,7 +69,7 @@ void Backend::sendEdit(const Json& command) {
         MixerConfig candidate = m_config;
         const CommandResult result = applyCommand(candidate, command, m_endpoints);
         if (result.handled && !result.ok) {
-            showToast(QString::fromStdString(result.error));
+            refuseEdit(QString::fromStdString(result.error));
             return;
         }
         m_config = std::move(candidate);
@@ -79,6 +79,11 @@ void Backend::sendEdit(const Json& command) {
         }
     }
     sendRequest(command);
+}
+
+void Backend::refuseEdit(const QString& text) {
+    showToast(text);
+    emit editRefused(text);
 }
 
 void Backend::queueLiveEdit(const std::string& key, const Json& command) {
@@ -304,8 +309,8 @@ void Backend::toggleVoice() {
         std::any_of(m_config.sources.begin(), m_config.sources.end(),
                     [](const Source& s) { return s.kind == SourceKind::PhysicalInput; });
     if (!hasMicrophone) {
-        showToast(QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → "
-                                 "«Микрофоны»"));
+        refuseEdit(QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → "
+                                  "«Микрофоны»"));
         return;
     }
     const bool wasOn = anyMicVoiceOn();
@@ -328,7 +333,7 @@ void Backend::setMonitor(const QString& mic, bool on) {
     const CommandResult check =
         applyCommand(trial, {{"cmd", "setSource"}, {"id", micId}, {"monitor", on}}, m_endpoints);
     if (check.handled && !check.ok) {
-        showToast(QString::fromStdString(check.error));
+        refuseEdit(QString::fromStdString(check.error));
         return;
     }
     // Only one microphone is monitored at a time.

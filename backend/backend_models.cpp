@@ -6,6 +6,7 @@
 #include "backend/backend_internal.h"
 #include "backend/list_model.h"
 
+#include <cmath>
 #include <string_view>
 #include <unordered_map>
 
@@ -189,6 +190,28 @@ bool Backend::anyMicVoiceOn() const {
         if (s.kind == SourceKind::PhysicalInput && s.fx.voice.on)
             return true;
     return false;
+}
+
+Backend::Json Backend::strips() const {
+    // Gains are stored as float; rounded to the fader's hundredths they print as typed (-6.3,
+    // not -6.300000190734863).
+    auto db = [](float v) { return std::round(double(v) * 100.0) / 100.0; };
+    Json list = Json::array();
+    for (const Source& s : m_config.sources)
+        list.push_back({{"id", s.id},
+                        {"name", s.name},
+                        {"kind", toString(s.kind)},
+                        {"gainDb", db(s.gainDb)},
+                        {"mute", s.mute},
+                        {"available", sourcePresent(s)}});
+    for (const Device& d : m_config.devices)
+        list.push_back({{"id", d.id},
+                        {"name", d.name},
+                        {"kind", toString(d.kind)},
+                        {"gainDb", db(d.gainDb)},
+                        {"mute", d.mute},
+                        {"available", deviceOk(d)}});
+    return list;
 }
 
 QString Backend::monitorOutputName() const {
