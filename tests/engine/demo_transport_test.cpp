@@ -28,7 +28,6 @@ class DemoTransportTest : public QObject {
 private slots:
     void connectsOnALaterTurn();
     void messagesArriveLaterAndInOrder();
-    void flagsReachTheWorld();
     void metersAlwaysHaveANewFrame();
     void stateEventsWhileSubscribed();
 };
@@ -67,17 +66,6 @@ void DemoTransportTest::messagesArriveLaterAndInOrder() {
     QVERIFY(!config.contains("\": "));
     QVERIFY(config.contains("Все звуки"));
     QVERIFY(!config.contains("\\u"));
-}
-
-void DemoTransportTest::flagsReachTheWorld() {
-    DemoTransport transport(false, false);
-    transport.start();
-    QSignalSpy messages(&transport, &DemoTransport::message);
-    transport.send(request({{"cmd", "assignWindowsDefaults"}, {"reqId", 5}}));
-    QTRY_COMPARE(messages.count(), 1);
-    const QJsonObject reply = messageAt(messages, 0);
-    QCOMPARE(reply.value("ok").toBool(), false);
-    QCOMPARE(reply.value("error").toString(), QStringLiteral("драйвер QUORVEL не установлен"));
 }
 
 void DemoTransportTest::metersAlwaysHaveANewFrame() {

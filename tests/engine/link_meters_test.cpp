@@ -1,11 +1,12 @@
 // Reading the engine's meters block through a connected link.
 
 #include "tests/engine/link_core_fixture.h"
+#include "tests/support/meter_writer.h"
 
 #include <cstdio>
 #include <unistd.h>
 
-using namespace qv::linktest;
+using namespace qv::test;
 using qv::MeterBlock;
 
 class MetersTest : public LinkCoreTest {

@@ -104,31 +104,33 @@ TEST_F(StandInTest, AnswersRequestsAndPushesEventsAfterSubscribe) {
     EXPECT_TRUE(stateSeen) << "no state event within the period";
 }
 
-class EndingTest : public StandInTest, public ::testing::WithParamInterface<const char*> {};
+// Every way of asking the engine to end: it ends with status 0 and removes its socket and meters
+// file.
+struct Ending {
+    const char* command; // or nullptr: a signal
+    int signo;
+};
 
-TEST_P(EndingTest, RepliesThenEndsAndCleansUp) {
+class EndingTest : public StandInTest, public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(EndingTest, EndsCleanly) {
     RawClient client = startAndConnect();
-    client.send({{"cmd", GetParam()}, {"reqId", 11}});
-    const auto reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
+    if (GetParam().command) {
+        client.send({{"cmd", GetParam().command}, {"reqId", 11}});
+        const auto reply = client.reply();
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
+    } else {
+        ASSERT_TRUE(client.send(ping(1)) && client.reply());
+        engine.signal(GetParam().signo);
+    }
     EXPECT_EQ(engine.waitExit(3000ms), 0);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, EndingTest, ::testing::Values("quit", "shutdown"));
-
-class SignalTest : public StandInTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(SignalTest, EndsCleanly) {
-    RawClient client = startAndConnect();
-    ASSERT_TRUE(client.send(ping(1)) && client.reply());
-    engine.signal(GetParam());
-    EXPECT_EQ(engine.waitExit(3000ms), 0);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Signals, SignalTest, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Ways, EndingTest,
+                         ::testing::Values(Ending{"quit", 0}, Ending{"shutdown", 0},
+                                           Ending{nullptr, SIGTERM}, Ending{nullptr, SIGINT}));
 
 TEST_F(StandInTest, SecondEngineRefusesToStart) {
     RawClient client = startAndConnect();
@@ -311,8 +313,6 @@ TEST_F(StandInTest, MetersFileIsPublishedWithTheSequenceProtocol) {
     ASSERT_TRUE(readSnapshot(shared, *snapshot, first));
     const uint64_t firstFrame = snapshot->frame;
     EXPECT_EQ(snapshot->magic, kMeterMagic);
-    EXPECT_EQ(snapshot->count, 12u);
-    EXPECT_STREQ(snapshot->entries[0].id, "in:demo-mic");
     // Every published frame moved the sequence by two.
     EXPECT_EQ(first, 2 * firstFrame);
 
@@ -397,16 +397,15 @@ TEST_F(StandInTest, ConfigThatCannotBeReadOrMovedAsideStopsTheEngine) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
+// The refusals of a world without the driver are the demo engine's; here only the option counts.
 TEST_F(StandInTest, DemoOptionsShapeTheWorld) {
     RawClient client = startAndConnect({"--demo-not-default", "--demo-no-driver"});
     client.send({{"cmd", "listEndpoints"}, {"reqId", 1}});
     const auto reply = client.reply();
     ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["endpoints"].size(), 12u);
-    client.send({{"cmd", "assignWindowsDefaults"}, {"reqId", 2}});
-    const auto refused = client.reply();
-    ASSERT_TRUE(refused);
-    EXPECT_EQ((*refused)["error"], "драйвер QUORVEL не установлен");
+    ASSERT_FALSE((*reply)["endpoints"].empty());
+    for (const json& e : (*reply)["endpoints"])
+        EXPECT_FALSE(e.contains("quorvel")) << e.dump(); // no endpoint of the product's driver
 }
 
 TEST_F(StandInTest, UnknownOptionIsAUsageError) {
