@@ -73,14 +73,9 @@ protected:
 TEST_F(StandInTest, AnswersRequestsAndPushesEventsAfterSubscribe) {
     RawClient client = startAndConnect();
     client.send(ping(1));
-    auto reply = client.reply();
+    const auto reply = client.reply();
     ASSERT_TRUE(reply);
     EXPECT_EQ(*reply, (json{{"ok", true}, {"version", "demo"}, {"pid", 0}, {"reqId", 1}}));
-
-    client.send({{"cmd", "getConfig"}, {"reqId", 2}});
-    reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["config"]["sources"].size(), 8u);
 
     client.send({{"cmd", "subscribe"}, {"on", true}, {"reqId", 3}});
     client.send({{"cmd", "setSource"}, {"id", "app:chrome.exe"}, {"gainDb", -5}, {"reqId", 4}});
