@@ -65,6 +65,14 @@ protected:
         current_ = core.get();
     }
 
+    // Serves on the socket, starts the core and waits until both ends hold the connection.
+    void startConnected() {
+        ASSERT_TRUE(server.listen());
+        make(options());
+        core->start();
+        ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    }
+
     void TearDown() override {
         core.reset();
         server.close();

@@ -8,11 +8,8 @@ using namespace qv::test;
 using qv::link::LinkCore;
 
 TEST_F(LinkCoreTest, ConnectsAndReconnectsAfterTheEngineGoesAway) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
+    startConnected();
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
-    EXPECT_TRUE(core->isConnected());
 
     server.close();
     ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") >= 2; }));
@@ -57,10 +54,7 @@ TEST(LinkCoreWakeup, MissingWakeupObjectsAreReportedAsAStatus) {
 // Large messages arrive whole and in order. Whatever the engine sends is handed over as bytes;
 // judging it is the receiver's business.
 TEST_F(LinkCoreTest, MessagesArriveWholeInOrderAndUntouched) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    startConnected();
     const std::string big = "{\"pad\":\"" + std::string(200000 - 10, 'x') + "\"}";
     const std::vector<std::string> sent = {"{\"n\":1}", big, "not json", "[1,2]",
                                            std::string("\xff\xfe\0x", 4)};
@@ -95,10 +89,7 @@ TEST_F(LinkCoreTest, QueueKeepsTheNewest513) {
 }
 
 TEST_F(LinkCoreTest, SendsReachTheEngineInOrderFromSeveralThreads) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    startConnected();
     std::vector<std::thread> senders;
     for (int t = 0; t < 3; ++t)
         senders.emplace_back([&, t] {
@@ -154,9 +145,7 @@ TEST_F(LinkCoreTest, ProtocolViolationsEndTheConnection) {
 }
 
 TEST_F(LinkCoreTest, OversizedOutgoingMessageEndsTheConnection) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
+    startConnected();
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
     core->send(std::string(qv::link::kMaxMessageBytes + 1, 'x'));
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));

@@ -13,10 +13,7 @@ class MetersTest : public LinkCoreTest {
 protected:
     void SetUp() override {
         metersPath = dir.file(qv::link::kMetersFileName);
-        ASSERT_TRUE(server.listen());
-        make(options());
-        core->start();
-        ASSERT_TRUE(waitUntil([&] { return core->isConnected() && server.hasClient(); }));
+        startConnected();
     }
     bool read() { return core->readMeters(&out); }
 

@@ -30,6 +30,14 @@ json ping(int reqId) {
     return json{{"cmd", "ping"}, {"reqId", reqId}};
 }
 
+// Whether `client` is served: a ping with `reqId` is answered within `timeout`.
+bool served(RawClient& client, int reqId, Ms timeout = 3000ms) {
+    if (!client.send(ping(reqId)))
+        return false;
+    const auto reply = client.reply(timeout);
+    return reply && (*reply)["reqId"] == reqId;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -116,7 +124,7 @@ TEST_P(EndingTest, EndsCleanly) {
         ASSERT_TRUE(reply);
         EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
     } else {
-        ASSERT_TRUE(client.send(ping(1)) && client.reply());
+        ASSERT_TRUE(served(client, 1));
         engine.signal(GetParam().signo);
     }
     EXPECT_EQ(engine.waitExit(3000ms), 0);
@@ -134,8 +142,7 @@ TEST_F(StandInTest, SecondEngineRefusesToStart) {
     EXPECT_EQ(second.waitExit(3000ms), 1);
     EXPECT_FALSE(second.errorOutput().empty());
     // The first one is unharmed.
-    ASSERT_TRUE(client.send(ping(2)));
-    EXPECT_TRUE(client.reply());
+    EXPECT_TRUE(served(client, 2));
     EXPECT_TRUE(std::filesystem::exists(engineSocket(dir)));
 }
 
@@ -154,10 +161,7 @@ TEST_F(StandInTest, StaleSocketIsReplaced) {
     ASSERT_GE(stale, 0);
     ::close(stale); // the file stays, nobody listens
     RawClient client = startAndConnect();
-    ASSERT_TRUE(client.send(ping(3)));
-    const auto reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 3);
+    EXPECT_TRUE(served(client, 3));
 }
 
 TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
@@ -185,19 +189,13 @@ TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
             EXPECT_EQ(hostile.read(m), RawClient::Read::Closed);
         } else if (std::string_view(c.name) == "not objects") {
             // Ignored without a reply: the next answer on this connection is the ping's.
-            ASSERT_TRUE(hostile.send(ping(++reqId)));
-            const auto reply = hostile.reply();
-            ASSERT_TRUE(reply);
-            EXPECT_EQ((*reply)["reqId"], reqId);
+            EXPECT_TRUE(served(hostile, ++reqId));
         }
         hostile.close();
 
         RawClient next;
         ASSERT_TRUE(next.connect(engineSocket(dir)));
-        ASSERT_TRUE(next.send(ping(++reqId)));
-        const auto reply = next.reply();
-        ASSERT_TRUE(reply);
-        EXPECT_EQ((*reply)["reqId"], reqId);
+        EXPECT_TRUE(served(next, ++reqId));
     }
 }
 
@@ -224,23 +222,16 @@ TEST_F(StandInTest, RequestsTooDeepOrWithRepliesTooLargeAreAnsweredWithAnError) 
     EXPECT_EQ((*reply)["ok"], false);
     EXPECT_TRUE((*reply)["error"].is_string());
 
-    ASSERT_TRUE(client.send(ping(8)));
-    reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 8);
+    EXPECT_TRUE(served(client, 8));
 }
 
 // A client that connects while another is served is served at once; the older one is let go.
 TEST_F(StandInTest, NewClientIsServedAtOnce) {
     RawClient first = startAndConnect();
-    ASSERT_TRUE(first.send(ping(1)));
-    ASSERT_TRUE(first.reply());
+    ASSERT_TRUE(served(first, 1));
     RawClient second;
     ASSERT_TRUE(second.connect(engineSocket(dir)));
-    ASSERT_TRUE(second.send(ping(2)));
-    const auto reply = second.reply(1000ms);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 2);
+    EXPECT_TRUE(served(second, 2, 1000ms));
     json m;
     RawClient::Read r;
     while ((r = first.read(m, 3000ms)) == RawClient::Read::Message) {
@@ -260,8 +251,7 @@ TEST_F(StandInTest, ClientThatNeverReadsIsDropped) {
 
     RawClient next;
     ASSERT_TRUE(next.connect(engineSocket(dir)));
-    ASSERT_TRUE(next.send(ping(1)));
-    EXPECT_TRUE(next.reply(10000ms)) << engine.errorOutput();
+    EXPECT_TRUE(served(next, 1, 10000ms)) << engine.errorOutput();
 
     // What was already in the socket can still be read, then the connection ends.
     json m;
