@@ -1,10 +1,9 @@
-// The demo engine's meters block, checked against the level formula worked out by hand.
+// The demo engine's meters block: levels, flags, and ids cut to their slot.
 
 #include "engine/demo_engine.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -13,54 +12,35 @@ namespace {
 
 using nlohmann::json;
 
-// The generator written out independently: state = state * 1664525 + 1013904223 (mod 2^32),
-// u = top 24 bits / 2^24.
-struct Lcg {
-    uint32_t state = 12345;
-    double next() {
-        state = state * 1664525u + 1013904223u;
-        return (state >> 8) / 16777216.0;
-    }
-};
-
-// Left and right of source slot i with base level `baseDb`, at time t seconds.
-std::pair<double, double> expectedLevels(int i, double baseDb, bool mono, double t, double u) {
-    const double p = i * 1.37;
-    const double e = 0.25 * std::sin((0.17 * i + 2.3) * t + 2 * p) +
-                     0.25 * std::sin((0.3 * i + 0.9) * t + p) + 0.5;
-    const double db = baseDb - (1 - e) * 22 + (u - 0.5) * 3;
-    const double left = std::pow(10.0, db / 20);
-    const double right =
-        mono ? left : left * std::pow(10.0, (1.5 * std::sin(0.7 * t + p) - 1.5) / 20);
-    return {left, right};
-}
-
 class DemoMetersTest : public ::testing::Test {
 protected:
     void SetUp() override { resetDemoNoise(); }
     std::unique_ptr<MeterBlock> block = std::make_unique<MeterBlock>();
 };
 
-TEST_F(DemoMetersTest, LevelsFollowTheFormula) {
+// The levels are animation, so only what the meters rely on is checked: every source level is a
+// linear amplitude in (0, 1], a mono source has equal sides, an inactive endpoint is silent, and
+// the same noise seed gives the same block while time moves the levels.
+TEST_F(DemoMetersTest, LevelsAreAmplitudesDrivenByTimeAndSeed) {
     DemoEngine engine(true, true);
     engine.fillMeters(*block, 1500);
-    Lcg lcg;
-    const double t = 1.5;
-
-    // Slot 0: the USB microphone, mono, base -12 dB; first draw.
-    auto [l0, r0] = expectedLevels(0, -12, true, t, lcg.next());
-    EXPECT_STREQ(block->entries[0].id, "in:demo-mic");
-    EXPECT_NEAR(block->entries[0].left, l0, l0 * 1e-4);
-    EXPECT_EQ(block->entries[0].right, block->entries[0].left);
-
-    // Slot 1 takes the second draw. Slot 2, the webcam microphone, has an inactive endpoint:
-    // silent, and it takes no draw, so Discord in slot 3 gets the third.
-    lcg.next();
-    EXPECT_EQ(block->entries[2].left, 0.0f);
+    for (int i : {0, 1, 3, 7}) {
+        EXPECT_GT(block->entries[i].left, 0.0f) << i;
+        EXPECT_LE(block->entries[i].left, 1.0f) << i;
+        EXPECT_GT(block->entries[i].right, 0.0f) << i;
+        EXPECT_LE(block->entries[i].right, 1.0f) << i;
+    }
+    EXPECT_EQ(block->entries[0].right, block->entries[0].left); // the USB microphone is mono
+    EXPECT_NE(block->entries[1].right, block->entries[1].left);
+    EXPECT_EQ(block->entries[2].left, 0.0f); // the webcam microphone's endpoint is inactive
     EXPECT_EQ(block->entries[2].right, 0.0f);
-    auto [l3, r3] = expectedLevels(3, -16, false, t, lcg.next());
-    EXPECT_NEAR(block->entries[3].left, l3, l3 * 1e-4);
-    EXPECT_NEAR(block->entries[3].right, r3, r3 * 1e-4);
+
+    auto again = std::make_unique<MeterBlock>();
+    resetDemoNoise();
+    DemoEngine(true, true).fillMeters(*again, 1500);
+    EXPECT_EQ(std::memcmp(again->entries, block->entries, sizeof block->entries), 0);
+    DemoEngine(true, true).fillMeters(*again, 4000);
+    EXPECT_NE(again->entries[0].left, block->entries[0].left);
 }
 
 // Flags: 1 mono, 2 unavailable, 4 muted, 8 application. Devices sit after the sources.

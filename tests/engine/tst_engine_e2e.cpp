@@ -1,12 +1,12 @@
 // The one path through the real programs: PipeTransport starts the stand-in engine process by
-// itself, asks and is answered, receives a large event whole, reads the meters block, and lets
-// the engine leave. The pieces are tested alone in link_core_test and standin_engine_test.
+// itself, asks and is answered, reads the meters block, and lets the engine leave. The pieces
+// (large messages, hostile peers, reconnection) are tested alone in link_core_test and
+// standin_engine_test.
 
 #include "engine/meter_block.h"
 #include "engine/pipe_transport.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -61,23 +61,6 @@ void EngineEndToEnd::sessionWithAnEngineItStartedItself() {
     QTRY_VERIFY_WITH_TIMEOUT(!replyFor(1).isEmpty(), 5000);
     QCOMPARE(replyFor(1).value("version").toString(), QStringLiteral("demo"));
 
-    // An edit with a 400 000-byte name: the config event it causes arrives in one message.
-    transport.send(R"({"cmd":"subscribe","on":true,"reqId":2})");
-    const QString longName(200000, QChar(u'ж'));
-    const QJsonObject edit{
-        {"cmd", "setSource"}, {"reqId", 3}, {"id", "app:discord.exe"}, {"name", longName}};
-    transport.send(QJsonDocument(edit).toJson(QJsonDocument::Compact));
-    QTRY_VERIFY_WITH_TIMEOUT(replyFor(3).value("ok").toBool(), 5000);
-    bool found = false;
-    for (const QByteArray& m : messages) {
-        const QJsonObject o = QJsonDocument::fromJson(m).object();
-        if (o.value("event").toString() != QStringLiteral("config"))
-            continue;
-        for (const auto& s : o.value("config").toObject().value("sources").toArray())
-            found |= s.toObject().value("name").toString() == longName;
-    }
-    QVERIFY(found);
-
     // readMeters reports each new frame once, and QTRY evaluates its expression again after the
     // wait: remember the first success. The engine publishes at 60 Hz, so a newer frame follows.
     auto block = std::make_unique<qv::MeterBlock>();
@@ -91,8 +74,8 @@ void EngineEndToEnd::sessionWithAnEngineItStartedItself() {
 
     // "quit" is answered, then the engine leaves and takes its socket with it. The engine runs
     // detached, so it must leave this way while the runtime folder still exists.
-    transport.send(R"({"cmd":"quit","reqId":4})");
-    QTRY_VERIFY_WITH_TIMEOUT(replyFor(4).value("ok").toBool(), 5000);
+    transport.send(R"({"cmd":"quit","reqId":2})");
+    QTRY_VERIFY_WITH_TIMEOUT(replyFor(2).value("ok").toBool(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(runtime.filePath("QUORVEL.Engine")), 5000);
     qunsetenv("QUORVEL_RUNTIME_DIR");
     qunsetenv("QUORVEL_ENGINE_DIR");
