@@ -26,17 +26,8 @@ EngineProcess::~EngineProcess() {
 bool EngineProcess::start(const std::string& runtimeDir, const std::vector<std::string>& args) {
     stderrPath_ = runtimeDir + ".stderr-" + std::to_string(::getpid()) + "-" +
                   std::to_string(Clock::now().time_since_epoch().count());
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        if (!std::string_view(*e).starts_with("QUORVEL_RUNTIME_DIR="))
-            env.emplace_back(*e);
-    }
-    env.push_back("QUORVEL_RUNTIME_DIR=" + runtimeDir);
-    std::vector<char*> envp;
-    for (std::string& s : env)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
-
+    // The child inherits the environment as it is at the spawn; the tests run on one thread.
+    const ScopedEnv runtime("QUORVEL_RUNTIME_DIR", runtimeDir.c_str());
     std::vector<std::string> argStrings = {QV_ENGINE_PATH};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -48,8 +39,7 @@ bool EngineProcess::start(const std::string& runtimeDir, const std::vector<std::
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
-    const int rc =
-        ::posix_spawn(&pid_, QV_ENGINE_PATH, &actions, nullptr, argv.data(), envp.data());
+    const int rc = ::posix_spawn(&pid_, QV_ENGINE_PATH, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         pid_ = -1;
