@@ -9,7 +9,9 @@
 #include "engine/link_core.h"
 #include "engine/pipe_transport.h"
 #include "engine/runtime_dir.h"
-#include "tests/engine/link_test_support.h"
+#include "tests/support/framed_peer.h"
+#include "tests/support/meter_writer.h"
+#include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -55,7 +57,7 @@ void operator delete[](void* p, std::size_t) noexcept {
 
 namespace {
 
-using namespace qv::linktest;
+using namespace qv::test;
 
 QCoreApplication& app() {
     static int argc = 1;

@@ -98,25 +98,6 @@ TEST(ParseConfig, ScenesNestedTooDeepToWriteAreDropped) {
     EXPECT_EQ(written(assigned, "/scenes"), json::array());
 }
 
-TEST(PlaysOn, RoutingRelation) {
-    MixerConfig c = smallMixer();
-    c.devices[0].sources = {"app:game.exe", "system", "in:mic"};
-    c.sources[1].targets.apps = {"app:obs.exe"};
-    const std::vector<std::tuple<const char*, const char*, bool>> cases = {
-        {"app:game.exe", "out:hp", true}, {"app:obs.exe", "out:hp", false},
-        {"system", "out:hp", true},       {"app:obs.exe", "out:spk", true},
-        {"in:mic", "out:hp", false},      {"in:mic", "out:spk", false},
-        {"system", "virtual_mic", false}, {"app:game.exe", "virtual_mic", false},
-        {"in:mic", "virtual_mic", true},
-    };
-    for (const auto& [source, device, on] : cases)
-        EXPECT_EQ(playsOn(*c.findSource(source), *c.findDevice(device)), on) << source << device;
-    c.sources[1].targets = {true, {}};
-    EXPECT_TRUE(playsOn(c.sources[1], c.devices[2]));
-    c.sources[1].targets = {};
-    EXPECT_FALSE(playsOn(c.sources[1], c.devices[2]));
-}
-
 TEST(SerializeConfig, RoundTripIsStable) {
     MixerConfig c = smallMixer();
     c.version = 7;

@@ -1,15 +1,14 @@
 // addDevice, addInput, replaceDevice, replaceInput and setVirtualMic through applyCommand.
 #include "config/commands.h"
 
-#include "endpoint_fixtures.h"
+#include "model_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace qv;
-using namespace qv::testing_support;
-using nlohmann::json;
+using namespace qv::test;
 using Strings = std::vector<std::string>;
 
 // A machine with ordinary devices, a VB-CABLE and the product's own driver endpoints.

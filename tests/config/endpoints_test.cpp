@@ -2,14 +2,14 @@
 // the automatic virtual microphone and the recent lists.
 #include "config/endpoints.h"
 
-#include "endpoint_fixtures.h"
+#include "model_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace qv;
-using namespace qv::testing_support;
+using namespace qv::test;
 
 TEST(EndpointClasses, FollowHardwareIdDirectionAndTag) {
     struct Case {

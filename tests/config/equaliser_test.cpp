@@ -102,15 +102,4 @@ TEST(DeviceEq, UnchangedOnlyWhenBandsAndKeyStay) {
     EXPECT_FALSE(applyDeviceEq(eq, {{"band", 0}, {"db", 6}}).changed);
 }
 
-TEST(DeviceEq, SetDeviceKeepsEarlierFieldsWhenTheEqIsRefused) {
-    MixerConfig c;
-    c.devices.resize(1);
-    c.devices[0].id = "out:spk";
-    const json cmd = {
-        {"cmd", "setDevice"}, {"id", "out:spk"}, {"gainDb", -6}, {"eq", {{"band", 10}}}};
-    const CommandResult r = applyCommand(c, cmd, {});
-    EXPECT_EQ(r.error, "эквалайзер: полоса 0…9");
-    EXPECT_EQ(c.devices[0].gainDb, -6.0f);
-}
-
 } // namespace

@@ -1,7 +1,5 @@
 #pragma once
-// A small mixer shared by the document and command tests. Sources: 0 "system", 1 "in:mic",
-// 2 "app:discord.exe", 3 "app:game.exe", 4 "app:obs.exe". Devices: 0 "out:hp" (apps, nothing
-// routed), 1 "out:spk" (all), 2 "virtual_mic".
+// Documents, endpoint records and command runners shared by the configuration tests.
 
 #include "config/commands.h"
 
@@ -9,11 +7,15 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 namespace qv::test {
 
 using nlohmann::json;
 
+// A small mixer. Sources: 0 "system", 1 "in:mic", 2 "app:discord.exe", 3 "app:game.exe",
+// 4 "app:obs.exe". Devices: 0 "out:hp" (apps, nothing routed), 1 "out:spk" (all),
+// 2 "virtual_mic".
 inline MixerConfig smallMixer() {
     MixerConfig c;
     for (const char* id : {"system", "in:mic", "app:discord.exe", "app:game.exe", "app:obs.exe"}) {
@@ -50,10 +52,79 @@ inline json written(const MixerConfig& c, const std::string& pointer) {
     return doc.contains(p) ? doc[p] : json("<missing>");
 }
 
-inline void expectRefused(const CommandResult& r, const std::string& text) {
-    EXPECT_TRUE(r.handled);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, text);
+inline EndpointInfo playback(std::string id, std::string name, std::string hardwareId = "hdaudio#1",
+                             std::string tag = {}) {
+    EndpointInfo e;
+    e.id = std::move(id);
+    e.name = std::move(name);
+    e.hardwareId = std::move(hardwareId);
+    e.render = true;
+    e.active = true;
+    e.topologyName = std::move(tag);
+    return e;
+}
+
+inline EndpointInfo recording(std::string id, std::string name,
+                              std::string hardwareId = "hdaudio#1", std::string tag = {}) {
+    EndpointInfo e =
+        playback(std::move(id), std::move(name), std::move(hardwareId), std::move(tag));
+    e.render = false;
+    return e;
+}
+
+inline EndpointInfo inactive(EndpointInfo e) {
+    e.active = false;
+    return e;
+}
+
+inline Source microphone(std::string endpointId, std::string name = "Микрофон") {
+    Source s;
+    s.id = "in:" + endpointId;
+    s.kind = SourceKind::PhysicalInput;
+    s.endpointId = std::move(endpointId);
+    s.name = s.endpointName = std::move(name);
+    return s;
+}
+
+inline Source application(const std::string& exe) {
+    Source s;
+    s.id = "app:" + exe;
+    s.kind = SourceKind::App;
+    s.exeName = exe;
+    s.name = exe;
+    return s;
+}
+
+inline Device output(std::string endpointId, std::string name = "Наушники") {
+    Device d;
+    d.id = "out:" + endpointId;
+    d.endpointId = std::move(endpointId);
+    d.name = d.endpointName = std::move(name);
+    return d;
+}
+
+inline json command(const char* name, json fields = json::object()) {
+    fields["cmd"] = name;
+    return fields;
+}
+
+// Runs a command that must be accepted.
+inline CommandResult accept(MixerConfig& c, const json& cmd,
+                            const std::vector<EndpointInfo>& eps = {}) {
+    CommandResult r = applyCommand(c, cmd, eps);
+    EXPECT_TRUE(r.handled) << cmd.dump();
+    EXPECT_TRUE(r.ok) << cmd.dump() << ": " << r.error;
+    return r;
+}
+
+// Runs a command that must be refused with `error`.
+inline CommandResult refuse(MixerConfig& c, const json& cmd, const std::string& error,
+                            const std::vector<EndpointInfo>& eps = {}) {
+    CommandResult r = applyCommand(c, cmd, eps);
+    EXPECT_TRUE(r.handled) << cmd.dump();
+    EXPECT_FALSE(r.ok) << cmd.dump();
+    EXPECT_EQ(r.error, error) << cmd.dump();
+    return r;
 }
 
 } // namespace qv::test

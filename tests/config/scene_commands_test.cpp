@@ -1,15 +1,14 @@
 // Scenes through applyCommand: ids, names, what applying keeps and drops, and "modified".
 #include "config/commands.h"
 
-#include "endpoint_fixtures.h"
+#include "model_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace qv;
-using namespace qv::testing_support;
-using nlohmann::json;
+using namespace qv::test;
 
 json scenesOf(const MixerConfig& c) {
     return json::parse(c.scenes, nullptr, false);

@@ -76,9 +76,9 @@ TEST(SetSettings, HotkeysMerge) {
 TEST(SetSettings, DensityRefusalKeepsEarlierKeys) {
     for (const char* bad : {"Full", "", "dense"}) {
         MixerConfig c;
-        const CommandResult r = run(
-            c, setSettings({{"bufferMs", 20}, {"hotkeys", {{"voice", "vk1"}}}, {"density", bad}}));
-        expectRefused(r, "density: \"full\" или \"compact\"");
+        const CommandResult r = refuse(
+            c, setSettings({{"bufferMs", 20}, {"hotkeys", {{"voice", "vk1"}}}, {"density", bad}}),
+            "density: \"full\" или \"compact\"");
         EXPECT_TRUE(r.changed);
         EXPECT_EQ(c.settings.density, "full");
         EXPECT_EQ(c.settings.bufferMs, 20.f);

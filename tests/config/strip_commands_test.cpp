@@ -28,17 +28,11 @@ json onHeadphones(json fields) {
 TEST(ApplyCommand, Dispatch) {
     MixerConfig c = smallMixer();
     for (const json& command : {json::array({"cmd", "setSource"}), json("setSource"), json()})
-        expectRefused(run(c, command), "команда должна быть объектом JSON");
+        refuse(c, command, "команда должна быть объектом JSON");
     for (const json& command : {json{{"cmd", "ping"}}, json{{"cmd", 5}}, json{{"id", "x"}}}) {
         const CommandResult r = run(c, command);
         EXPECT_TRUE(!r.handled && r.ok && !r.changed && r.reply.is_null()) << command;
     }
-    for (const char* name :
-         {"setSource",   "setDevice",     "toggleRoute",   "setDeviceAll", "toggleMicTarget",
-          "setMicAll",   "setVirtualMic", "replaceDevice", "replaceInput", "saveScene",
-          "updateScene", "applyScene",    "renameScene",   "deleteScene",  "addDevice",
-          "addInput",    "removeDevice",  "removeSource",  "setSettings",  "setConfig"})
-        EXPECT_TRUE(run(c, {{"cmd", name}}).handled) << name;
 }
 
 TEST(ApplyCommand, RefusalsLeaveTheDocument) {
@@ -69,8 +63,7 @@ TEST(ApplyCommand, RefusalsLeaveTheDocument) {
     for (const auto& [command, error] : cases) {
         MixerConfig c = smallMixer();
         const std::string before = serializeConfig(c);
-        const CommandResult r = run(c, command);
-        expectRefused(r, error);
+        const CommandResult r = refuse(c, command, error);
         EXPECT_FALSE(r.changed) << command;
         EXPECT_EQ(serializeConfig(c), before) << command;
     }
@@ -134,7 +127,7 @@ TEST(ApplyCommand, RefusalKeepsEarlierFields) {
     };
     for (const auto& [command, error, pointer, expected] : cases) {
         MixerConfig c = smallMixer();
-        expectRefused(run(c, command), error);
+        refuse(c, command, error);
         EXPECT_EQ(written(c, pointer), expected) << command;
     }
 }
@@ -232,7 +225,7 @@ TEST(SetConfig, ReplacesTheDocument) {
     // Moved in, not copied: copying a value this deep would itself recurse.
     json deep = {{"cmd", "setConfig"}, {"config", json::object()}};
     deep["config"]["scenes"] = json::parse(std::string(100000, '[') + std::string(100000, ']'));
-    expectRefused(run(c, deep), "config.json: ошибка синтаксиса JSON");
+    refuse(c, deep, "config.json: ошибка синтаксиса JSON");
     EXPECT_EQ(c.devices.size(), 4u);
 }
 

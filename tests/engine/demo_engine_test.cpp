@@ -1,5 +1,6 @@
 // The demo engine's world, requests, events and state.
 
+#include "config/endpoints.h"
 #include "engine/demo_engine.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +64,6 @@ const json* findById(const json& list, std::string_view id) {
 struct WorldCase {
     bool windowsDefault;
     bool driverPresent;
-    size_t endpointCount;
     std::vector<std::string> defaults;
 };
 
@@ -72,35 +72,31 @@ class DemoWorldTest : public ::testing::TestWithParam<WorldCase> {};
 TEST_P(DemoWorldTest, FlagsShapeTheWorld) {
     const WorldCase& c = GetParam();
     DemoEngine engine(c.windowsDefault, c.driverPresent);
-    EXPECT_EQ(engine.endpoints().size(), c.endpointCount);
     EXPECT_EQ(defaults(engine), c.defaults);
     EXPECT_EQ(engine.config().findDevice(kVirtualMicId) != nullptr, c.driverPresent);
-    EXPECT_EQ(engine.config().sources.size(), 8u);
-
     const json state = engine.state(kNow);
     EXPECT_EQ(state["driver"]["installed"], c.driverPresent);
     EXPECT_EQ(state["driver"].contains("endpoints"), c.driverPresent);
-    if (c.driverPresent) {
-        EXPECT_EQ(state["driver"]["endpoints"]["sink"]["id"], "demo-sink");
-        EXPECT_EQ(state["driver"]["endpoints"]["mic"]["isDefault"], c.windowsDefault);
-        EXPECT_EQ(state["driver"]["endpoints"]["micFeed"]["id"], "demo-micfeed");
-        EXPECT_EQ(state["driver"]["appEndpoints"], 4);
-    }
 
+    // The driver's endpoints exist only with the driver, are reported with their product tag,
+    // and the model's classification (which refuses them as strips) knows each of them.
     const json list = engine.endpointsPayload();
+    bool anyProduct = false;
     for (const DemoEndpoint& e : engine.endpoints()) {
         const json* item = findById(list, e.info.id);
         ASSERT_NE(item, nullptr) << e.info.id;
-        EXPECT_EQ(item->contains("quorvel"), !e.tag.empty());
-        EXPECT_EQ((*item)["hardwareId"], e.tag.empty() ? "usb#" + e.info.id : "root#quorvel");
+        EXPECT_EQ(item->contains("quorvel"), !e.tag.empty()) << e.info.id;
+        EXPECT_EQ(classifyEndpoint(e.info).cls != 0, !e.tag.empty()) << e.info.id;
+        anyProduct = anyProduct || !e.tag.empty();
     }
+    EXPECT_EQ(anyProduct, c.driverPresent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, DemoWorldTest,
-                         ::testing::Values(WorldCase{true, true, 19, {"demo-sink", "demo-vmic"}},
-                                           WorldCase{false, true, 19, {"demo-spk", "demo-mic"}},
-                                           WorldCase{true, false, 12, {"demo-spk", "demo-mic"}},
-                                           WorldCase{false, false, 12, {"demo-spk", "demo-mic"}}));
+                         ::testing::Values(WorldCase{true, true, {"demo-sink", "demo-vmic"}},
+                                           WorldCase{false, true, {"demo-spk", "demo-mic"}},
+                                           WorldCase{true, false, {"demo-spk", "demo-mic"}},
+                                           WorldCase{false, false, {"demo-spk", "demo-mic"}}));
 
 TEST(DemoEngineTest, AssignWindowsDefaultsMovesThemToTheProductEndpoints) {
     DemoEngine engine(false, true);
@@ -166,31 +162,6 @@ TEST(DemoEngineTest, SetWindowsDefaultRefusesWhatCannotBeADefaultOutput) {
     EXPECT_EQ(defaults(engine), (std::vector<std::string>{"demo-sink", "demo-vmic"}));
 }
 
-TEST(DemoEngineTest, ProductEndpointsCannotBecomeStrips) {
-    DemoEngine engine(true, true);
-    const struct {
-        const char* cmd;
-        const char* endpointId;
-        const char* error;
-    } cases[] = {
-        {"addDevice", "demo-sink",
-         "«QUORVEL (QUORVEL Virtual Audio)» — вход микшера QUORVEL (через него идёт весь звук "
-         "Windows); вывод в него создал бы петлю"},
-        {"addDevice", "demo-app3",
-         "«QUORVEL App 3 (QUORVEL Virtual Audio)» — служебный вход QUORVEL для отдельного "
-         "приложения"},
-        {"addInput", "demo-vmic",
-         "«QUORVEL Mic (QUORVEL Virtual Audio)» — выход самого QUORVEL; как вход он создал бы "
-         "петлю"},
-    };
-    for (const auto& c : cases) {
-        const Answer a = ask(engine, request(c.cmd, {{"endpointId", c.endpointId}}));
-        EXPECT_EQ(a.reply["ok"], false) << c.endpointId;
-        EXPECT_EQ(a.reply["error"], c.error);
-    }
-    EXPECT_EQ(ask(engine, request("addDevice", {{"endpointId", "demo-bt"}})).reply["ok"], true);
-}
-
 TEST(DemoEngineTest, InactiveMicrophoneIsUnavailable) {
     DemoEngine engine(true, true);
     const json state = engine.state(kNow);
@@ -202,8 +173,7 @@ TEST(DemoEngineTest, InactiveMicrophoneIsUnavailable) {
     const json* usb = findById(state["devices"], "out:demo-usb");
     EXPECT_EQ((*usb)["available"], false);
     EXPECT_FALSE(usb->contains("latencyMs"));
-    EXPECT_EQ((*findById(state["devices"], "virtual_mic"))["latencyMs"], 6.0);
-    EXPECT_EQ((*findById(state["devices"], "out:demo-hp"))["latencyMs"], 9.8);
+    EXPECT_TRUE(findById(state["devices"], "out:demo-hp")->contains("latencyMs"));
     EXPECT_EQ(state["uptimeSec"], 2.5);
 }
 

@@ -1,16 +1,13 @@
 #include "engine/framing.h"
+#include "tests/support/frame_header.h"
 
 #include <gtest/gtest.h>
 
 using qv::link::FrameDecoder;
 using qv::link::kMaxMessageBytes;
+using qv::test::frameHeader;
 
 namespace {
-
-std::string header(uint32_t n) {
-    return std::string{char(n & 0xFF), char((n >> 8) & 0xFF), char((n >> 16) & 0xFF),
-                       char((n >> 24) & 0xFF)};
-}
 
 std::vector<std::string> drain(FrameDecoder& decoder) {
     std::vector<std::string> out;
@@ -24,7 +21,7 @@ std::vector<std::string> drain(FrameDecoder& decoder) {
 
 TEST(Framing, HeaderIsLittleEndianLength) {
     const std::string frame = qv::link::encodeFrame(std::string(0x010203, 'x'));
-    EXPECT_EQ(frame.substr(0, 4), header(0x010203));
+    EXPECT_EQ(frame.substr(0, 4), frameHeader(0x010203));
     EXPECT_EQ(frame.size(), 4u + 0x010203);
 }
 
@@ -72,7 +69,7 @@ TEST(Framing, BadLengthsAreStickyErrors) {
     };
     for (const auto& c : cases) {
         FrameDecoder decoder;
-        decoder.push(qv::link::encodeFrame("first") + header(c.length) + "tail");
+        decoder.push(qv::link::encodeFrame("first") + frameHeader(c.length) + "tail");
         std::string message;
         ASSERT_EQ(decoder.next(message), FrameDecoder::Result::Message) << c.name;
         EXPECT_EQ(message, "first");

@@ -4,7 +4,8 @@
 
 #include "engine/link_core.h"
 #include "engine/runtime_dir.h"
-#include "tests/engine/link_test_support.h"
+#include "tests/support/framed_peer.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace qv::linktest {
+namespace qv::test {
 
 class LinkCoreTest : public ::testing::Test {
 protected:
@@ -64,6 +65,14 @@ protected:
         current_ = core.get();
     }
 
+    // Serves on the socket, starts the core and waits until both ends hold the connection.
+    void startConnected() {
+        ASSERT_TRUE(server.listen());
+        make(options());
+        core->start();
+        ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    }
+
     void TearDown() override {
         core.reset();
         server.close();
@@ -86,4 +95,4 @@ private:
     std::vector<std::string> messages_;
 };
 
-} // namespace qv::linktest
+} // namespace qv::test

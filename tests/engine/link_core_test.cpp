@@ -4,24 +4,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace qv::linktest;
+using namespace qv::test;
 using qv::link::LinkCore;
 
-namespace {
-
-std::string lengthHeader(uint32_t n) {
-    return std::string{char(n & 0xFF), char((n >> 8) & 0xFF), char((n >> 16) & 0xFF),
-                       char((n >> 24) & 0xFF)};
-}
-
-} // namespace
-
 TEST_F(LinkCoreTest, ConnectsAndReconnectsAfterTheEngineGoesAway) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
+    startConnected();
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
-    EXPECT_TRUE(core->isConnected());
 
     server.close();
     ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") >= 2; }));
@@ -63,31 +51,17 @@ TEST(LinkCoreWakeup, MissingWakeupObjectsAreReportedAsAStatus) {
     EXPECT_FALSE(core->isConnected());
 }
 
-TEST_F(LinkCoreTest, LargeMessagesArriveWholeAndInOrder) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+// Large messages arrive whole and in order. Whatever the engine sends is handed over as bytes;
+// judging it is the receiver's business.
+TEST_F(LinkCoreTest, MessagesArriveWholeInOrderAndUntouched) {
+    startConnected();
     const std::string big = "{\"pad\":\"" + std::string(200000 - 10, 'x') + "\"}";
-    ASSERT_EQ(big.size(), 200000u);
-    server.sendFrame("{\"n\":1}");
-    server.sendFrame(big);
-    server.sendFrame("{\"n\":2}");
-    ASSERT_TRUE(waitUntil([&] { return messages().size() == 3; }));
-    EXPECT_EQ(messages(), (std::vector<std::string>{"{\"n\":1}", big, "{\"n\":2}"}));
-}
-
-// Whatever the engine sends is handed over as bytes; judging it is the receiver's business.
-TEST_F(LinkCoreTest, NonJsonMessagesAreDeliveredUntouched) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
-    const std::vector<std::string> odd = {"not json", "[1,2]", std::string("\xff\xfe\0x", 4)};
-    for (const auto& m : odd)
+    const std::vector<std::string> sent = {"{\"n\":1}", big, "not json", "[1,2]",
+                                           std::string("\xff\xfe\0x", 4)};
+    for (const auto& m : sent)
         server.sendFrame(m);
-    ASSERT_TRUE(waitUntil([&] { return messages().size() == odd.size(); }));
-    EXPECT_EQ(messages(), odd);
+    ASSERT_TRUE(waitUntil([&] { return messages().size() == sent.size(); }));
+    EXPECT_EQ(messages(), sent);
 }
 
 TEST_F(LinkCoreTest, MessagesQueuedWhileDisconnectedAreDroppedOnConnect) {
@@ -115,10 +89,7 @@ TEST_F(LinkCoreTest, QueueKeepsTheNewest513) {
 }
 
 TEST_F(LinkCoreTest, SendsReachTheEngineInOrderFromSeveralThreads) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return server.hasClient() && core->isConnected(); }));
+    startConnected();
     std::vector<std::thread> senders;
     for (int t = 0; t < 3; ++t)
         senders.emplace_back([&, t] {
@@ -146,10 +117,10 @@ TEST_F(LinkCoreTest, ProtocolViolationsEndTheConnection) {
         bool thenClose; // the bad lengths end the connection on their own
     };
     const Case cases[] = {
-        {"length over the limit", lengthHeader(uint32_t(qv::link::kMaxMessageBytes + 1)) + "xx",
+        {"length over the limit", frameHeader(uint32_t(qv::link::kMaxMessageBytes + 1)) + "xx",
          false},
-        {"length zero", lengthHeader(0) + "xx", false},
-        {"frame cut mid-way", lengthHeader(100) + "{\"partial\":", true},
+        {"length zero", frameHeader(0) + "xx", false},
+        {"frame cut mid-way", frameHeader(100) + "{\"partial\":", true},
     };
     ASSERT_TRUE(server.listen());
     make(options());
@@ -174,9 +145,7 @@ TEST_F(LinkCoreTest, ProtocolViolationsEndTheConnection) {
 }
 
 TEST_F(LinkCoreTest, OversizedOutgoingMessageEndsTheConnection) {
-    ASSERT_TRUE(server.listen());
-    make(options());
-    core->start();
+    startConnected();
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
     core->send(std::string(qv::link::kMaxMessageBytes + 1, 'x'));
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));

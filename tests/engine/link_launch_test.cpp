@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-using namespace qv::linktest;
+using namespace qv::test;
 namespace fs = std::filesystem;
 
 namespace {

@@ -1,21 +1,19 @@
 // Reading the engine's meters block through a connected link.
 
 #include "tests/engine/link_core_fixture.h"
+#include "tests/support/meter_writer.h"
 
 #include <cstdio>
 #include <unistd.h>
 
-using namespace qv::linktest;
+using namespace qv::test;
 using qv::MeterBlock;
 
 class MetersTest : public LinkCoreTest {
 protected:
     void SetUp() override {
         metersPath = dir.file(qv::link::kMetersFileName);
-        ASSERT_TRUE(server.listen());
-        make(options());
-        core->start();
-        ASSERT_TRUE(waitUntil([&] { return core->isConnected() && server.hasClient(); }));
+        startConnected();
     }
     bool read() { return core->readMeters(&out); }
 

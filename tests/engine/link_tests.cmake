@@ -11,20 +11,17 @@ if(UNIX)
         OUTPUT_NAME quorvel-engine
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fake-engine)
 
-    add_library(qvlink_testsupport STATIC link_test_support.h link_test_support.cpp)
-    target_link_libraries(qvlink_testsupport PUBLIC qvlink PRIVATE qv_compile_options)
-
     qv_gtest(link_core_test SOURCES link_core_fixture.h link_core_test.cpp link_meters_test.cpp
-             LIBS qvlink_testsupport LABELS link)
+             LIBS qvtestsupport_posix LABELS link)
     qv_gtest(link_launch_test SOURCES link_core_fixture.h link_launch_test.cpp runtime_dir_test.cpp
-             LIBS qvlink_testsupport LABELS link)
+             LIBS qvtestsupport_posix LABELS link)
     qv_qtest(tst_pipe_transport SOURCES tst_pipe_transport.cpp
-             LIBS qvengine qvlink_testsupport LABELS link)
+             LIBS qvengine qvtestsupport_posix LABELS link)
     if(QV_SANITIZE STREQUAL "thread")
         set_property(TEST tst_pipe_transport APPEND PROPERTY ENVIRONMENT
             "TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/tsan_qt.supp")
     endif()
-    foreach(t link_launch_test tst_pipe_transport)
+    foreach(t link_launch_test)
         target_compile_definitions(${t} PRIVATE
             QV_FAKE_ENGINE_DIR="$<TARGET_FILE_DIR:qv_link_fake_engine>")
         add_dependencies(${t} qv_link_fake_engine)

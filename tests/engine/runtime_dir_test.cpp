@@ -7,26 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace qv::linktest;
+using namespace qv::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets or clears an environment variable for one scope.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old, had_ = true;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~EnvVar() { had_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 mode_t modeOf(const std::string& path) {
     struct stat st {};
@@ -57,8 +41,8 @@ TEST_F(RuntimeDirTest, ChoosesTheFolderByPriority) {
         {nullptr, nullptr, tmp},
     };
     for (const auto& c : cases) {
-        EnvVar a("QUORVEL_RUNTIME_DIR", c.quorvel);
-        EnvVar b("XDG_RUNTIME_DIR", c.xdgValue);
+        ScopedEnv a("QUORVEL_RUNTIME_DIR", c.quorvel);
+        ScopedEnv b("XDG_RUNTIME_DIR", c.xdgValue);
         const auto chosen = qv::link::runtimeDir();
         EXPECT_EQ(chosen.path, c.expected);
         EXPECT_TRUE(chosen.ok()) << chosen.error;
@@ -90,7 +74,7 @@ TEST_F(RuntimeDirTest, RefusesFoldersOthersCouldWriteTo) {
             std::cout << "skipped: cannot give the folder away without privileges\n";
             continue;
         }
-        EnvVar env("QUORVEL_RUNTIME_DIR", target.c_str());
+        ScopedEnv env("QUORVEL_RUNTIME_DIR", target.c_str());
         const auto chosen = qv::link::runtimeDir();
         EXPECT_FALSE(chosen.ok());
         EXPECT_EQ(chosen.error, "Папка связи с движком «" + target +
@@ -106,8 +90,8 @@ TEST_F(RuntimeDirTest, TmpFallbackRefusesALink) {
     if (::lstat(tmp.c_str(), &st) == 0)
         GTEST_SKIP() << tmp << " exists already; not touching it";
     ASSERT_EQ(::symlink(dir.path().c_str(), tmp.c_str()), 0);
-    EnvVar a("QUORVEL_RUNTIME_DIR", nullptr);
-    EnvVar b("XDG_RUNTIME_DIR", nullptr);
+    ScopedEnv a("QUORVEL_RUNTIME_DIR", nullptr);
+    ScopedEnv b("XDG_RUNTIME_DIR", nullptr);
     const auto chosen = qv::link::runtimeDir();
     ::unlink(tmp.c_str());
     EXPECT_FALSE(chosen.ok());

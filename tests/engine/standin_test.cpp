@@ -30,6 +30,14 @@ json ping(int reqId) {
     return json{{"cmd", "ping"}, {"reqId", reqId}};
 }
 
+// Whether `client` is served: a ping with `reqId` is answered within `timeout`.
+bool served(RawClient& client, int reqId, Ms timeout = 3000ms) {
+    if (!client.send(ping(reqId)))
+        return false;
+    const auto reply = client.reply(timeout);
+    return reply && (*reply)["reqId"] == reqId;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -73,14 +81,9 @@ protected:
 TEST_F(StandInTest, AnswersRequestsAndPushesEventsAfterSubscribe) {
     RawClient client = startAndConnect();
     client.send(ping(1));
-    auto reply = client.reply();
+    const auto reply = client.reply();
     ASSERT_TRUE(reply);
     EXPECT_EQ(*reply, (json{{"ok", true}, {"version", "demo"}, {"pid", 0}, {"reqId", 1}}));
-
-    client.send({{"cmd", "getConfig"}, {"reqId", 2}});
-    reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["config"]["sources"].size(), 8u);
 
     client.send({{"cmd", "subscribe"}, {"on", true}, {"reqId", 3}});
     client.send({{"cmd", "setSource"}, {"id", "app:chrome.exe"}, {"gainDb", -5}, {"reqId", 4}});
@@ -104,31 +107,33 @@ TEST_F(StandInTest, AnswersRequestsAndPushesEventsAfterSubscribe) {
     EXPECT_TRUE(stateSeen) << "no state event within the period";
 }
 
-class EndingTest : public StandInTest, public ::testing::WithParamInterface<const char*> {};
+// Every way of asking the engine to end: it ends with status 0 and removes its socket and meters
+// file.
+struct Ending {
+    const char* command; // or nullptr: a signal
+    int signo;
+};
 
-TEST_P(EndingTest, RepliesThenEndsAndCleansUp) {
+class EndingTest : public StandInTest, public ::testing::WithParamInterface<Ending> {};
+
+TEST_P(EndingTest, EndsCleanly) {
     RawClient client = startAndConnect();
-    client.send({{"cmd", GetParam()}, {"reqId", 11}});
-    const auto reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
+    if (GetParam().command) {
+        client.send({{"cmd", GetParam().command}, {"reqId", 11}});
+        const auto reply = client.reply();
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(*reply, (json{{"ok", true}, {"reqId", 11}}));
+    } else {
+        ASSERT_TRUE(served(client, 1));
+        engine.signal(GetParam().signo);
+    }
     EXPECT_EQ(engine.waitExit(3000ms), 0);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, EndingTest, ::testing::Values("quit", "shutdown"));
-
-class SignalTest : public StandInTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(SignalTest, EndsCleanly) {
-    RawClient client = startAndConnect();
-    ASSERT_TRUE(client.send(ping(1)) && client.reply());
-    engine.signal(GetParam());
-    EXPECT_EQ(engine.waitExit(3000ms), 0);
-    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Signals, SignalTest, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(Ways, EndingTest,
+                         ::testing::Values(Ending{"quit", 0}, Ending{"shutdown", 0},
+                                           Ending{nullptr, SIGTERM}, Ending{nullptr, SIGINT}));
 
 TEST_F(StandInTest, SecondEngineRefusesToStart) {
     RawClient client = startAndConnect();
@@ -137,8 +142,7 @@ TEST_F(StandInTest, SecondEngineRefusesToStart) {
     EXPECT_EQ(second.waitExit(3000ms), 1);
     EXPECT_FALSE(second.errorOutput().empty());
     // The first one is unharmed.
-    ASSERT_TRUE(client.send(ping(2)));
-    EXPECT_TRUE(client.reply());
+    EXPECT_TRUE(served(client, 2));
     EXPECT_TRUE(std::filesystem::exists(engineSocket(dir)));
 }
 
@@ -157,10 +161,7 @@ TEST_F(StandInTest, StaleSocketIsReplaced) {
     ASSERT_GE(stale, 0);
     ::close(stale); // the file stays, nobody listens
     RawClient client = startAndConnect();
-    ASSERT_TRUE(client.send(ping(3)));
-    const auto reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 3);
+    EXPECT_TRUE(served(client, 3));
 }
 
 TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
@@ -188,19 +189,13 @@ TEST_F(StandInTest, HostileClientsLeaveTheEngineServingTheNext) {
             EXPECT_EQ(hostile.read(m), RawClient::Read::Closed);
         } else if (std::string_view(c.name) == "not objects") {
             // Ignored without a reply: the next answer on this connection is the ping's.
-            ASSERT_TRUE(hostile.send(ping(++reqId)));
-            const auto reply = hostile.reply();
-            ASSERT_TRUE(reply);
-            EXPECT_EQ((*reply)["reqId"], reqId);
+            EXPECT_TRUE(served(hostile, ++reqId));
         }
         hostile.close();
 
         RawClient next;
         ASSERT_TRUE(next.connect(engineSocket(dir)));
-        ASSERT_TRUE(next.send(ping(++reqId)));
-        const auto reply = next.reply();
-        ASSERT_TRUE(reply);
-        EXPECT_EQ((*reply)["reqId"], reqId);
+        EXPECT_TRUE(served(next, ++reqId));
     }
 }
 
@@ -227,23 +222,16 @@ TEST_F(StandInTest, RequestsTooDeepOrWithRepliesTooLargeAreAnsweredWithAnError) 
     EXPECT_EQ((*reply)["ok"], false);
     EXPECT_TRUE((*reply)["error"].is_string());
 
-    ASSERT_TRUE(client.send(ping(8)));
-    reply = client.reply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 8);
+    EXPECT_TRUE(served(client, 8));
 }
 
 // A client that connects while another is served is served at once; the older one is let go.
 TEST_F(StandInTest, NewClientIsServedAtOnce) {
     RawClient first = startAndConnect();
-    ASSERT_TRUE(first.send(ping(1)));
-    ASSERT_TRUE(first.reply());
+    ASSERT_TRUE(served(first, 1));
     RawClient second;
     ASSERT_TRUE(second.connect(engineSocket(dir)));
-    ASSERT_TRUE(second.send(ping(2)));
-    const auto reply = second.reply(1000ms);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["reqId"], 2);
+    EXPECT_TRUE(served(second, 2, 1000ms));
     json m;
     RawClient::Read r;
     while ((r = first.read(m, 3000ms)) == RawClient::Read::Message) {
@@ -263,8 +251,7 @@ TEST_F(StandInTest, ClientThatNeverReadsIsDropped) {
 
     RawClient next;
     ASSERT_TRUE(next.connect(engineSocket(dir)));
-    ASSERT_TRUE(next.send(ping(1)));
-    EXPECT_TRUE(next.reply(10000ms)) << engine.errorOutput();
+    EXPECT_TRUE(served(next, 1, 10000ms)) << engine.errorOutput();
 
     // What was already in the socket can still be read, then the connection ends.
     json m;
@@ -311,8 +298,6 @@ TEST_F(StandInTest, MetersFileIsPublishedWithTheSequenceProtocol) {
     ASSERT_TRUE(readSnapshot(shared, *snapshot, first));
     const uint64_t firstFrame = snapshot->frame;
     EXPECT_EQ(snapshot->magic, kMeterMagic);
-    EXPECT_EQ(snapshot->count, 12u);
-    EXPECT_STREQ(snapshot->entries[0].id, "in:demo-mic");
     // Every published frame moved the sequence by two.
     EXPECT_EQ(first, 2 * firstFrame);
 
@@ -397,16 +382,15 @@ TEST_F(StandInTest, ConfigThatCannotBeReadOrMovedAsideStopsTheEngine) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
+// The refusals of a world without the driver are the demo engine's; here only the option counts.
 TEST_F(StandInTest, DemoOptionsShapeTheWorld) {
     RawClient client = startAndConnect({"--demo-not-default", "--demo-no-driver"});
     client.send({{"cmd", "listEndpoints"}, {"reqId", 1}});
     const auto reply = client.reply();
     ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)["endpoints"].size(), 12u);
-    client.send({{"cmd", "assignWindowsDefaults"}, {"reqId", 2}});
-    const auto refused = client.reply();
-    ASSERT_TRUE(refused);
-    EXPECT_EQ((*refused)["error"], "драйвер QUORVEL не установлен");
+    ASSERT_FALSE((*reply)["endpoints"].empty());
+    for (const json& e : (*reply)["endpoints"])
+        EXPECT_FALSE(e.contains("quorvel")) << e.dump(); // no endpoint of the product's driver
 }
 
 TEST_F(StandInTest, UnknownOptionIsAUsageError) {

@@ -1,51 +1,124 @@
-#include "tests/engine/link_test_support.h"
-
-#include "engine/framing.h"
+#include "tests/support/framed_peer.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace qv::linktest {
+namespace qv::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool unixAddress(const std::string& path, sockaddr_un& address) {
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+} // namespace
 
 bool waitUntil(const std::function<bool()>& done, int ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
+        if (Clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
 }
 
-// ---- TempRuntimeDir ------------------------------------------------------------------------
+// ---- RawClient -----------------------------------------------------------------------------
 
-TempRuntimeDir::TempRuntimeDir() {
-    char pattern[] = "/tmp/qvlink-XXXXXX";
-    if (const char* made = ::mkdtemp(pattern))
-        path_ = made; // mkdtemp creates it with mode 0700
-    if (const char* old = std::getenv("QUORVEL_RUNTIME_DIR")) {
-        previous_ = old;
-        hadPrevious_ = true;
-    }
-    ::setenv("QUORVEL_RUNTIME_DIR", path_.c_str(), 1);
+RawClient::~RawClient() {
+    close();
 }
 
-TempRuntimeDir::~TempRuntimeDir() {
-    if (hadPrevious_)
-        ::setenv("QUORVEL_RUNTIME_DIR", previous_.c_str(), 1);
-    else
-        ::unsetenv("QUORVEL_RUNTIME_DIR");
-    if (!path_.empty())
-        std::system(("rm -rf '" + path_ + "'").c_str());
+RawClient::RawClient(RawClient&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), decoder_(std::move(other.decoder_)) {}
+
+bool RawClient::connect(const std::string& socketPath, Ms timeout) {
+    close();
+    sockaddr_un address{};
+    if (!unixAddress(socketPath, address))
+        return false;
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            return true;
+        close();
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+bool RawClient::sendRaw(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+bool RawClient::sendFrame(std::string_view payload) {
+    const std::string frame = link::encodeFrame(payload);
+    return !frame.empty() && sendRaw(frame);
+}
+
+RawClient::Read RawClient::read(nlohmann::json& out, Ms timeout) {
+    const auto deadline = Clock::now() + timeout;
+    std::string message;
+    char chunk[65536];
+    for (;;) {
+        const auto result = decoder_.next(message);
+        if (result == link::FrameDecoder::Result::Message) {
+            out = nlohmann::json::parse(message, nullptr, false);
+            return Read::Message;
+        }
+        if (result == link::FrameDecoder::Result::Error)
+            return Read::Closed;
+        const auto left = std::chrono::duration_cast<Ms>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return Read::Timeout;
+        pollfd pfd{fd_, POLLIN, 0};
+        if (::poll(&pfd, 1, static_cast<int>(left)) <= 0)
+            continue;
+        const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Read::Closed;
+        decoder_.push(chunk, static_cast<size_t>(n));
+    }
+}
+
+std::optional<nlohmann::json> RawClient::reply(Ms timeout) {
+    const auto deadline = Clock::now() + timeout;
+    nlohmann::json m;
+    while (read(m, std::chrono::duration_cast<Ms>(deadline - Clock::now())) == Read::Message) {
+        if (!m.contains("event"))
+            return m;
+    }
+    return std::nullopt;
+}
+
+void RawClient::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    decoder_.reset();
 }
 
 // ---- FakeEngineServer ----------------------------------------------------------------------
@@ -59,10 +132,8 @@ FakeEngineServer::~FakeEngineServer() {
 bool FakeEngineServer::listen() {
     close();
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path_.size() >= sizeof address.sun_path)
+    if (!unixAddress(path_, address))
         return false;
-    std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
     ::unlink(path_.c_str());
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listenFd_ < 0 ||
@@ -237,49 +308,4 @@ void FakeEngineServer::run() {
     dropClientNow();
 }
 
-// ---- MeterWriter ---------------------------------------------------------------------------
-
-MeterWriter::MeterWriter(const std::string& path, std::size_t size) : size_(size) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return;
-    const std::size_t mapped = size < kMeterBlockSize ? kMeterBlockSize : size;
-    if (::ftruncate(fd, off_t(size)) == 0) {
-        void* p = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (p != MAP_FAILED && size >= kMeterBlockSize)
-            block_ = static_cast<MeterBlock*>(p);
-        else if (p != MAP_FAILED)
-            ::munmap(p, mapped);
-    }
-    ::close(fd);
-}
-
-MeterWriter::~MeterWriter() {
-    if (block_)
-        ::munmap(block_, size_);
-}
-
-void MeterWriter::publish(uint64_t frame, uint32_t count, float level) {
-    uint32_t* sequence = &block_->sequence;
-    const uint32_t start = __atomic_load_n(sequence, __ATOMIC_RELAXED) | 1u;
-    __atomic_store_n(sequence, start, __ATOMIC_RELAXED); // odd: writing
-#if defined(__SANITIZE_THREAD__)
-    std::atomic_signal_fence(std::memory_order_seq_cst); // fences are not modelled by TSan
-#else
-    std::atomic_thread_fence(std::memory_order_release);
-#endif
-    block_->magic = kMeterMagic;
-    block_->version = kMeterVersion;
-    block_->capacity = kMeterSlots;
-    block_->count = count;
-    block_->frame = frame;
-    for (int i = 0; i < kMeterSlots; ++i) {
-        if (block_->entries[i].id[0] == 0)
-            std::snprintf(block_->entries[i].id, kMeterIdBytes, "in:%d", i);
-        block_->entries[i].left = level;
-        block_->entries[i].right = level;
-    }
-    __atomic_store_n(sequence, start + 1, __ATOMIC_RELEASE); // even: consistent
-}
-
-} // namespace qv::linktest
+} // namespace qv::test
