@@ -4,7 +4,9 @@
 // killed if it is still running when the object goes.
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -16,11 +18,20 @@ namespace qv::test {
 
 inline const QString kQuorvelPath = QStringLiteral(QV_QUORVEL_PATH);
 
+// `path`, made as a folder only its owner may use, as the program wants its runtime folder;
+// empty when it cannot be made.
+inline QString privateFolder(const QString& path) {
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    return QDir().mkpath(path) && QFile::setPermissions(path, owner) ? path : QString();
+}
+
 class QuorvelProcess {
 public:
-    // `adjust` may change the environment before the start (screen, log categories, proxies).
+    // `adjust` may change the environment before the start (screen, log categories, proxies);
+    // `program` is another of the build's programs in the same environment (the engine).
     QuorvelProcess(const QString& home, const QString& runtimeDir, const QStringList& arguments,
-                   const std::function<void(QProcessEnvironment&)>& adjust = {}) {
+                   const std::function<void(QProcessEnvironment&)>& adjust = {},
+                   const QString& program = kQuorvelPath) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QUORVEL_RUNTIME_DIR"), runtimeDir);
@@ -36,7 +47,7 @@ public:
                 watchedAtMs = clock.elapsed();
         });
         clock.start();
-        process.start(kQuorvelPath, arguments);
+        process.start(program, arguments);
     }
     ~QuorvelProcess() {
         if (process.state() != QProcess::NotRunning) {

@@ -40,19 +40,15 @@ QStringList micCommands(ScriptedTransport& transport) {
             continue;
         const QString id = QString::fromStdString(r.value("id", std::string()));
         if (r.contains("mute") && r["mute"].is_boolean())
-            out << id + (r["mute"].get<bool>() ? QStringLiteral(" mute=true")
-                                               : QStringLiteral(" mute=false"));
+            out << id + (r["mute"].get<bool>() ? " mute=true" : " mute=false");
         else if (r.contains("fx") && r["fx"].is_object() && r["fx"].contains("voice"))
-            out << id + (r["fx"]["voice"].value("on", false) ? QStringLiteral(" voice=on")
-                                                             : QStringLiteral(" voice=off"));
+            out << id + (r["fx"]["voice"].value("on", false) ? " voice=on" : " voice=off");
     }
     return out;
 }
 
-const QStringList kMuteBoth = {QStringLiteral("in:mic1 mute=true"),
-                               QStringLiteral("in:mic2 mute=true")};
-const QStringList kOpenBoth = {QStringLiteral("in:mic1 mute=false"),
-                               QStringLiteral("in:mic2 mute=false")};
+const QStringList kMuteBoth = {"in:mic1 mute=true", "in:mic2 mute=true"};
+const QStringList kOpenBoth = {"in:mic1 mute=false", "in:mic2 mute=false"};
 
 struct WiredRig {
     BackendRig rig;
@@ -130,22 +126,21 @@ private slots:
         QTest::addColumn<bool>("windowVisible");
 
         QTest::newRow("push-to-talk held opens")
-            << QStringLiteral("+m5") << kOpenBoth << QString() << false;
+            << QString("+m5") << kOpenBoth << QString() << false;
         QTest::newRow("push-to-talk released closes")
-            << QStringLiteral("+m5 -m5") << (kOpenBoth + kMuteBoth) << QString() << false;
+            << QString("+m5 -m5") << (kOpenBoth + kMuteBoth) << QString() << false;
         QTest::newRow("mute key toggles on press")
-            << QStringLiteral("+162 +164 +77") << kOpenBoth << QString() << false;
+            << QString("+162 +164 +77") << kOpenBoth << QString() << false;
         QTest::newRow("mute key release does nothing")
-            << QStringLiteral("+162 +164 +77 -77 -164 -162") << kOpenBoth << QString() << false;
+            << QString("+162 +164 +77 -77 -164 -162") << kOpenBoth << QString() << false;
         QTest::newRow("mute key twice mutes again")
-            << QStringLiteral("+162 +164 +77 -77 +77 -77") << (kOpenBoth + kMuteBoth) << QString()
+            << QString("+162 +164 +77 -77 +77 -77") << (kOpenBoth + kMuteBoth) << QString()
             << false;
         QTest::newRow("voice key toggles the voice once")
-            << QStringLiteral("+120 -120")
-            << QStringList{QStringLiteral("in:mic1 voice=on"), QStringLiteral("in:mic2 voice=on")}
-            << QStringLiteral("Изменение голоса включено") << false;
+            << QString("+120 -120") << QStringList{"in:mic1 voice=on", "in:mic2 voice=on"}
+            << QString("Изменение голоса включено") << false;
         QTest::newRow("show-window key shows, release does nothing")
-            << QStringLiteral("+121 -121") << QStringList{} << QString() << true;
+            << QString("+121 -121") << QStringList{} << QString() << true;
     }
 
     void pressAndReleaseRouting() {

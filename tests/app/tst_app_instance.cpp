@@ -7,7 +7,6 @@
 #include "app/single_instance.h"
 #include "tests/app/quorvel_process.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -50,10 +49,8 @@ private slots:
     void init() {
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
-        m_runtime = m_home->path() + QStringLiteral("/run");
-        QVERIFY(QDir().mkpath(m_runtime));
-        QVERIFY(QFile::setPermissions(m_runtime,
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_runtime = qv::test::privateFolder(m_home->filePath("run"));
+        QVERIFY(!m_runtime.isEmpty());
         // The in-process instance looks in the same folder as the programs.
         qputenv("QUORVEL_RUNTIME_DIR", m_runtime.toLocal8Bit());
     }
@@ -62,7 +59,7 @@ private slots:
 
     // Real programs only: the first shows its window on the second's request; a demo runs beside.
     void programsSideBySide() {
-        QuorvelProcess first(m_home->path(), m_runtime, {QStringLiteral("--no-engine-start")});
+        QuorvelProcess first(m_home->path(), m_runtime, {"--no-engine-start"});
         QTRY_VERIFY2_WITH_TIMEOUT(first.logged("first frame"), first.log.constData(), kStartMs);
 
         QuorvelProcess second(m_home->path(), m_runtime, {});
@@ -70,7 +67,7 @@ private slots:
         QVERIFY2(!second.logged("first frame"), second.log.constData()); // no window of its own
         QTRY_VERIFY2(first.logged("show request"), first.log.constData());
 
-        QuorvelProcess demo(m_home->path(), m_runtime, {QStringLiteral("--demo")});
+        QuorvelProcess demo(m_home->path(), m_runtime, {"--demo"});
         QTRY_VERIFY2_WITH_TIMEOUT(demo.logged("first frame"), demo.log.constData(), kStartMs);
         QVERIFY(first.running());
         QVERIFY(demo.running());
@@ -80,14 +77,13 @@ private slots:
     // A killed instance leaves its lock file and socket behind; neither blocks the next start.
     void crashLeavesNothingThatBlocks() {
         {
-            QuorvelProcess crashed(m_home->path(), m_runtime,
-                                   {QStringLiteral("--no-engine-start")});
+            QuorvelProcess crashed(m_home->path(), m_runtime, {"--no-engine-start"});
             QTRY_VERIFY2_WITH_TIMEOUT(crashed.logged("first frame"), crashed.log.constData(),
                                       kStartMs);
             crashed.process.kill(); // SIGKILL: no clean-up at all
             QVERIFY(crashed.process.waitForFinished(5000));
         }
-        QVERIFY(QFile::exists(m_runtime + QStringLiteral("/QUORVEL.UI.Show")));
+        QVERIFY(QFile::exists(m_runtime + "/QUORVEL.UI.Show"));
 
         SingleInstance instance;
         QCOMPARE(instance.claim(), SingleInstance::Claim::First);
@@ -109,7 +105,7 @@ private slots:
         ShowTarget target;
         ShowRequestFilter filter(&target, instance);
         QVERIFY(!filter.install());
-        QVERIFY(!QFile::exists(m_runtime + QStringLiteral("/QUORVEL.UI.Instance")));
+        QVERIFY(!QFile::exists(m_runtime + "/QUORVEL.UI.Instance"));
     }
 
     // Only the line "show" counts; an endless line is cut off.
@@ -119,7 +115,7 @@ private slots:
         ShowTarget target;
         ShowRequestFilter filter(&target, instance);
         QVERIFY(filter.install());
-        const QString channel = m_runtime + QStringLiteral("/QUORVEL.UI.Show");
+        const QString channel = m_runtime + "/QUORVEL.UI.Show";
 
         QLocalSocket client;
         client.connectToServer(channel);

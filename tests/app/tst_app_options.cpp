@@ -25,74 +25,61 @@ class AppOptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The mode each combination selects, and which of the flags come through in it.
     void modes_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("engineMode");
         QTest::addColumn<bool>("screenshots");
-        QTest::addColumn<bool>("demoNotDefault");
-        QTest::addColumn<bool>("demoNoDriver");
-
-        const QString dir = QStringLiteral("/tmp/shots");
-        QTest::newRow("no option") << QStringList{} << true << false << false << false;
+        QTest::addColumn<QStringList>("flags");
+        const QString dir = "/tmp/shots";
+        const QStringList demoFlags = {"--demo-not-default", "--demo-no-driver"};
+        QTest::newRow("no option") << QStringList{} << true << false << QStringList{};
         QTest::newRow("engine alone is no option")
-            << QStringList{QStringLiteral("--engine")} << true << false << false << false;
-        QTest::newRow("demo") << QStringList{QStringLiteral("--demo")} << false << false << false
-                              << false;
+            << QStringList{"--engine"} << true << false << QStringList{};
+        QTest::newRow("demo") << QStringList{"--demo"} << false << false << QStringList{};
         QTest::newRow("screenshots use the demo engine")
-            << QStringList{QStringLiteral("--screenshots"), dir} << false << true << false << false;
+            << QStringList{"--screenshots", dir} << false << true << QStringList{};
         QTest::newRow("screenshots with the engine")
-            << QStringList{QStringLiteral("--screenshots"), dir, QStringLiteral("--engine")} << true
-            << true << false << false;
+            << QStringList{"--screenshots", dir, "--engine"} << true << true << QStringList{};
         QTest::newRow("demo beats screenshots with engine")
-            << QStringList{QStringLiteral("--demo"), QStringLiteral("--screenshots"), dir,
-                           QStringLiteral("--engine")}
-            << false << true << false << false;
+            << QStringList{"--demo", "--screenshots", dir, "--engine"} << false << true
+            << QStringList{};
         QTest::newRow("demo flags in demo mode")
-            << QStringList{QStringLiteral("--demo"), QStringLiteral("--demo-not-default"),
-                           QStringLiteral("--demo-no-driver")}
-            << false << false << true << true;
+            << QStringList{"--demo"} + demoFlags << false << false
+            << QStringList{"demoNotDefault", "demoNoDriver"};
         QTest::newRow("demo flags in screenshot demo mode")
-            << QStringList{QStringLiteral("--screenshots=") + dir,
-                           QStringLiteral("--demo-no-driver")}
-            << false << true << false << true;
+            << QStringList{"--screenshots=" + dir, "--demo-no-driver"} << false << true
+            << QStringList{"demoNoDriver"};
         QTest::newRow("demo flags ignored in engine mode")
-            << QStringList{QStringLiteral("--demo-not-default"), QStringLiteral("--demo-no-driver")}
-            << true << false << false << false;
+            << demoFlags << true << false << QStringList{};
+        QTest::newRow("flags of engine mode")
+            << QStringList{"--autostart", "--no-engine-start"} << true << false
+            << QStringList{"autostart", "noEngineStart"};
     }
 
     void modes() {
         QFETCH(QStringList, arguments);
         QFETCH(bool, engineMode);
         QFETCH(bool, screenshots);
-        QFETCH(bool, demoNotDefault);
-        QFETCH(bool, demoNoDriver);
+        QFETCH(QStringList, flags);
         bool ok = false;
         const StartOptions o = parse(arguments, &ok);
         QVERIFY(ok);
         QCOMPARE(o.engineMode, engineMode);
         QCOMPARE(o.screenshots, screenshots);
         QCOMPARE(o.screenshotDir, screenshots ? QStringLiteral("/tmp/shots") : QString());
-        QCOMPARE(o.demoNotDefault, demoNotDefault);
-        QCOMPARE(o.demoNoDriver, demoNoDriver);
-        QVERIFY(!o.autostart);
-        QVERIFY(!o.noEngineStart);
-    }
-
-    void flagsOfEngineMode() {
-        const StartOptions o =
-            parse({QStringLiteral("--autostart"), QStringLiteral("--no-engine-start")});
-        QVERIFY(o.engineMode);
-        QVERIFY(o.autostart);
-        QVERIFY(o.noEngineStart);
+        QCOMPARE(o.demoNotDefault, flags.contains("demoNotDefault"));
+        QCOMPARE(o.demoNoDriver, flags.contains("demoNoDriver"));
+        QCOMPARE(o.autostart, flags.contains("autostart"));
+        QCOMPARE(o.noEngineStart, flags.contains("noEngineStart"));
     }
 
     void rejectedCommandLines_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")};
-        QTest::newRow("screenshots without a folder")
-            << QStringList{QStringLiteral("--screenshots")};
-        QTest::newRow("no version option") << QStringList{QStringLiteral("--version")};
-        QTest::newRow("no short forms") << QStringList{QStringLiteral("-demo")};
+        QTest::newRow("unknown option") << QStringList{"--bogus"};
+        QTest::newRow("screenshots without a folder") << QStringList{"--screenshots"};
+        QTest::newRow("no version option") << QStringList{"--version"};
+        QTest::newRow("no short forms") << QStringList{"-demo"};
     }
 
     void rejectedCommandLines() {

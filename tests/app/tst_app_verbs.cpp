@@ -3,21 +3,23 @@
 // instance on the stand-in engine, whose saved document shows that an edit reached it.
 // Clients run with a Qt platform that does not exist: one that built a GUI would abort.
 
-#include <QDir>
-#include <QFile>
+#include "quorvel_process.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
+using qv::test::kQuorvelPath;
+using qv::test::privateFolder;
+using qv::test::QuorvelProcess;
+
 namespace {
 
-const QString kProgram = QStringLiteral(QV_QUORVEL_PATH);
 const QString kEngine = QStringLiteral(QV_ENGINE_PATH);
 constexpr int kStartMs = 30000; // instrumented builds on a shared machine are slow
 
@@ -26,18 +28,14 @@ struct Run {
     QByteArray out, err;
 };
 
-QProcessEnvironment environment(const QString& runtime, const QString& platform) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUORVEL_RUNTIME_DIR"), runtime);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime + QStringLiteral("/config"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    return env;
-}
-
 Run client(const QString& runtime, const QStringList& arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUORVEL_RUNTIME_DIR", runtime);
+    env.insert("XDG_CONFIG_HOME", runtime + "/config");
+    env.insert("QT_QPA_PLATFORM", "no-such-platform");
     QProcess p;
-    p.setProcessEnvironment(environment(runtime, QStringLiteral("no-such-platform")));
-    p.start(kProgram, arguments);
+    p.setProcessEnvironment(env);
+    p.start(kQuorvelPath, arguments);
     Run r;
     if (p.waitForFinished(kStartMs) && p.exitStatus() == QProcess::NormalExit)
         r.code = p.exitCode();
@@ -46,18 +44,10 @@ Run client(const QString& runtime, const QStringList& arguments) {
     return r;
 }
 
-// A background process that is killed with the test.
-struct Background {
-    QProcess process;
-    Background(const QString& runtime, const QString& program, const QStringList& arguments) {
-        process.setProcessEnvironment(environment(runtime, QStringLiteral("offscreen")));
-        process.start(program, arguments);
-    }
-    ~Background() {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-};
+// Background instances log only warnings: nobody reads their log while a client runs.
+void quiet(QProcessEnvironment& env) {
+    env.remove("QT_LOGGING_RULES");
+}
 
 bool answers(const QString& channel) {
     QLocalSocket s;
@@ -65,16 +55,9 @@ bool answers(const QString& channel) {
     return s.waitForConnected(200);
 }
 
-QString privateFolder(const QTemporaryDir& home, const char* name) {
-    const QString path = home.path() + QLatin1Char('/') + QLatin1String(name);
-    QDir().mkpath(path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
 QJsonObject stripOf(const QJsonObject& status, const QString& id) {
-    for (const QJsonValue& v : status.value(QStringLiteral("strips")).toArray())
-        if (v.toObject().value(QStringLiteral("id")).toString() == id)
+    for (const QJsonValue& v : status.value("strips").toArray())
+        if (v.toObject().value("id").toString() == id)
             return v.toObject();
     return {};
 }
@@ -86,10 +69,10 @@ class AppVerbsTest : public QObject {
 
     QTemporaryDir m_home;
     QString m_runtime;
-    std::unique_ptr<Background> m_demo;
+    std::unique_ptr<QuorvelProcess> m_demo;
 
     QJsonObject status() {
-        const Run r = client(m_runtime, {QStringLiteral("--demo"), QStringLiteral("--status")});
+        const Run r = client(m_runtime, {"--demo", "--status"});
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
         if (r.code != 0 || error.error != QJsonParseError::NoError)
@@ -100,26 +83,25 @@ class AppVerbsTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_home.isValid());
-        m_runtime = privateFolder(m_home, "run");
-        m_demo = std::make_unique<Background>(m_runtime, kProgram, QStringList{"--demo"});
-        const QString channel = m_runtime + QStringLiteral("/QUORVEL.UI.Control.Demo");
-        QTRY_VERIFY_WITH_TIMEOUT(answers(channel), kStartMs);
+        m_runtime = privateFolder(m_home.filePath("run"));
+        QVERIFY(!m_runtime.isEmpty());
+        m_demo =
+            std::make_unique<QuorvelProcess>(m_runtime, m_runtime, QStringList{"--demo"}, quiet);
+        QTRY_VERIFY_WITH_TIMEOUT(answers(m_runtime + "/QUORVEL.UI.Control.Demo"), kStartMs);
     }
 
     void statusListsTheMixer() {
         const QJsonObject s = status();
-        QVERIFY(s.value(QStringLiteral("connected")).toBool());
-        const QJsonArray strips = s.value(QStringLiteral("strips")).toArray();
+        QVERIFY(s.value("connected").toBool());
+        const QJsonArray strips = s.value("strips").toArray();
         QVERIFY(strips.size() > 3);
         for (const QJsonValue& v : strips) {
             const QJsonObject strip = v.toObject();
-            QVERIFY(!strip.value(QStringLiteral("id")).toString().isEmpty());
-            QVERIFY(strip.value(QStringLiteral("gainDb")).isDouble());
-            QVERIFY(strip.value(QStringLiteral("mute")).isBool());
-            QVERIFY(strip.value(QStringLiteral("available")).isBool());
+            QVERIFY(!strip.value("id").toString().isEmpty());
+            QVERIFY(strip.value("gainDb").isDouble() && strip.value("mute").isBool() &&
+                    strip.value("available").isBool());
         }
-        QCOMPARE(stripOf(s, QStringLiteral("in:demo-mic")).value(QStringLiteral("name")),
-                 QStringLiteral("Микрофон"));
+        QCOMPARE(stripOf(s, "in:demo-mic").value("name"), QStringLiteral("Микрофон"));
     }
 
     // Each edit shows in the next status; an empty `expected` means "the opposite of before".
@@ -128,7 +110,7 @@ private slots:
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("expected");
-        const QString mic = QStringLiteral("in:demo-mic");
+        const QString mic = "in:demo-mic";
         QTest::newRow("toggle by shown name")
             << QStringList{"--toggle-mute", "Микрофон"} << mic << "mute" << QVariant();
         QTest::newRow("toggle by name in other case")
@@ -183,7 +165,7 @@ private slots:
     // Garbage, an oversized line and an unknown verb each get an error; the connection goes on.
     void socketAnswersBadLinesAndGoesOn() {
         QLocalSocket s;
-        s.connectToServer(m_runtime + QStringLiteral("/QUORVEL.UI.Control.Demo"));
+        s.connectToServer(m_runtime + "/QUORVEL.UI.Control.Demo");
         QVERIFY(s.waitForConnected(2000));
         s.write("garbage\n" + QByteArray(70 * 1024, 'x') + "\n{\"verb\":\"fly\"}\n" +
                 "{\"verb\":\"status\"}\n");
@@ -193,45 +175,44 @@ private slots:
                 answers << QJsonDocument::fromJson(s.readLine()).object();
         QCOMPARE(answers.size(), 4);
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(answers[i].value(QStringLiteral("ok")), QJsonValue(false));
-            QVERIFY(!answers[i].value(QStringLiteral("error")).toString().isEmpty());
+            QCOMPARE(answers[i].value("ok"), QJsonValue(false));
+            QVERIFY(!answers[i].value("error").toString().isEmpty());
         }
-        QCOMPARE(answers[3].value(QStringLiteral("ok")), QJsonValue(true));
+        QCOMPARE(answers[3].value("ok"), QJsonValue(true));
     }
 
     // Engine mode on the stand-in engine: an ambiguous name is refused with both candidates;
     // the id resolves it and the engine stores the change.
     void engineModeOnTheStandIn() {
-        const QString runtime = privateFolder(m_home, "engine-run");
-        const QString document = runtime + QStringLiteral("/mixer.json");
+        const QString runtime = privateFolder(m_home.filePath("engine-run"));
+        const QString document = runtime + "/mixer.json";
         QFile file(document);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(R"({"version": 1, "devices": [], "sources": [
             {"id": "in:a", "kind": "physical_input", "name": "Микрофон", "endpointId": "a"},
             {"id": "app:mic.exe", "kind": "app", "name": "микрофон"}]})");
         file.close();
-        Background engine(runtime, kEngine, {QStringLiteral("--config"), document});
-        Background ui(runtime, kProgram, {QStringLiteral("--no-engine-start")});
-        QTRY_VERIFY_WITH_TIMEOUT(answers(runtime + QStringLiteral("/QUORVEL.UI.Control")),
-                                 kStartMs);
+        QuorvelProcess engine(runtime, runtime, {"--config", document}, quiet, kEngine);
+        QuorvelProcess ui(runtime, runtime, {"--no-engine-start"}, quiet);
+        QTRY_VERIFY_WITH_TIMEOUT(answers(runtime + "/QUORVEL.UI.Control"), kStartMs);
         // Ready once the engine's document has arrived: its strips are listed.
         QTRY_VERIFY_WITH_TIMEOUT(client(runtime, {"--status"}).out.contains("app:mic.exe"),
                                  kStartMs);
 
-        const Run ambiguous = client(runtime, {QStringLiteral("--mute"), "МИКРОФОН"});
+        const Run ambiguous = client(runtime, {"--mute", "МИКРОФОН"});
         QCOMPARE(ambiguous.code, 2);
         QVERIFY2(ambiguous.err.contains("in:a") && ambiguous.err.contains("app:mic.exe"),
                  ambiguous.err.constData());
 
-        QCOMPARE(client(runtime, {QStringLiteral("--mute"), QStringLiteral("in:a")}).code, 0);
+        QCOMPARE(client(runtime, {"--mute", "in:a"}).code, 0);
         auto storedMute = [&] {
             QFile saved(document);
             if (!saved.open(QIODevice::ReadOnly))
                 return false;
             const QJsonObject doc = QJsonDocument::fromJson(saved.readAll()).object();
-            for (const QJsonValue& v : doc.value(QStringLiteral("sources")).toArray())
-                if (v.toObject().value(QStringLiteral("id")) == QStringLiteral("in:a"))
-                    return v.toObject().value(QStringLiteral("mute")).toBool();
+            for (const QJsonValue& v : doc.value("sources").toArray())
+                if (v.toObject().value("id") == "in:a")
+                    return v.toObject().value("mute").toBool();
             return false;
         };
         QTRY_VERIFY_WITH_TIMEOUT(storedMute(), 10000);
