@@ -27,7 +27,7 @@ namespace {
 QQuickWindow* makeDialog(App& app, const QByteArray& extra) {
     QQmlComponent component(&app.engine);
     component.setData("import QtQuick\nimport \"qrc:/qml\"\nDialog {\n" + extra + "\n}",
-                      QUrl(QStringLiteral("qrc:/test/TestDialog.qml")));
+                      QUrl("qrc:/test/TestDialog.qml"));
     QObject* object = component.create();
     if (!object)
         qWarning("%s", qPrintable(component.errorString()));
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(dialog->property("bodyHeight").toInt(), body);
         QCOMPARE(dialog->height(), 44 + body + (footer ? 64 : 0) + 2);
         // The bar shows exactly while the body scrolls.
-        auto* bar = dialog->findChild<QQuickItem*>(QStringLiteral("dialogScrollBar"));
+        auto* bar = dialog->findChild<QQuickItem*>("dialogScrollBar");
         QVERIFY(bar);
         QCOMPARE(bar->isVisible(), content + 32 > body);
     }
@@ -198,7 +198,7 @@ private slots:
         QTRY_VERIFY(window->isVisible());
         QCOMPARE(window->property(row[3].toLatin1()).toString(), row[4]);
         QCOMPARE(app.prop("openDialogs").toInt(), 1);
-        QVERIFY(named(app.window, QStringLiteral("dimLayer"))->isVisible());
+        QVERIFY(named(app.window, "dimLayer")->isVisible());
     }
 
     // The card follows the installer: the bar never shows less than a sliver while
@@ -228,7 +228,7 @@ private slots:
         App app({});
         QVERIFY(app.start());
         app.backend.demoSetCable(present);
-        QTRY_COMPARE(app.backend.vbCable().value(QStringLiteral("present")).toBool(), present);
+        QTRY_COMPARE(app.backend.vbCable().value("present").toBool(), present);
 
         QQmlComponent fake(&app.engine);
         fake.setData(
@@ -241,26 +241,23 @@ private slots:
         cable->setProperty("busy", busy);
         cable->setProperty("progress", progress);
         QQmlContext context(app.engine.rootContext());
-        context.setContextProperty(QStringLiteral("qvCable"), cable.get());
+        context.setContextProperty("qvCable", cable.get());
         QQmlComponent component(&app.engine);
         component.setData("import QtQuick\nimport \"qrc:/qml\"\nCableCard { width: 500 }",
-                          QUrl(QStringLiteral("qrc:/test/Card.qml")));
+                          QUrl("qrc:/test/Card.qml"));
         std::unique_ptr<QObject> object(component.create(&context));
         auto* card = qobject_cast<QQuickItem*>(object.get());
         QVERIFY2(card, qPrintable(component.errorString()));
 
         QVERIFY(card->isVisible());
-        QQuickItem* bar = named(card, QStringLiteral("cableProgress"));
+        QQuickItem* bar = named(card, "cableProgress");
         QCOMPARE(bar->isVisible(), fill >= 0);
         if (fill >= 0)
-            QCOMPARE(named(card, QStringLiteral("cableProgressFill"))->width() / bar->width(),
-                     fill);
+            QCOMPARE(named(card, "cableProgressFill")->width() / bar->width(), fill);
         QStringList shown;
-        for (const char* name : {"install", "cancel", "dismiss"}) {
-            const QString button =
-                QStringLiteral("cable") + QChar(QChar::toUpper(name[0])) + (name + 1);
-            if (named(card, button)->isVisible())
-                shown.append(QString::fromLatin1(name));
+        for (const QString& name : {"install", "cancel", "dismiss"}) {
+            if (named(card, "cable" + name.left(1).toUpper() + name.mid(1))->isVisible())
+                shown.append(name);
         }
         QCOMPARE(shown.join(','), buttons);
     }
@@ -271,57 +268,63 @@ private slots:
     void addHandsOverAndAsksBeforeRemoving() {
         App app({});
         QVERIFY(app.start());
-        QQuickWindow* add = app.dialog(QStringLiteral("addDialog"));
-        QQuickWindow* routes = app.dialog(QStringLiteral("routesDialog"));
+        QQuickWindow* add = app.dialog("addDialog");
+        QQuickWindow* routes = app.dialog("routesDialog");
         const QStringList off = endpoints(app.backend.inputsList(), false);
         QVERIFY(!off.isEmpty());
         const QString id = off.first();
+        const auto openAdd = [&] {
+            QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QVariant("inputs")));
+            return QTest::qWaitFor([&] { return add->isVisible(); });
+        };
+        // The rows are rebuilt on a tab change: looked up each time.
+        const auto toggle = [&](const QString& endpoint) {
+            QQuickItem* row = rowOf(add, "addRow:" + endpoint);
+            return click(ofType(row, "Toggle")) ? row : nullptr;
+        };
+        const auto asking = [&](const QString& endpoint) {
+            QQuickItem* row = rowOf(add, "addRow:" + endpoint);
+            return row && row->property("confirming").toBool();
+        };
 
-        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
-        QTRY_VERIFY(add->isVisible());
-        QVERIFY(click(ofType(rowOf(add, "addRow:" + id), "Toggle")));
+        QVERIFY(openAdd());
+        QVERIFY(toggle(id));
         QTRY_VERIFY(routes->isVisible());
         QVERIFY(!add->isVisible());
         QVERIFY(isOn(app.backend.inputsList(), id));
         QCOMPARE(routes->property("sourceId").toString(), "in:" + id);
         QVERIFY(routes->property("micMode").toBool());
 
-        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
-        QTRY_VERIFY(add->isVisible());
-        QQuickItem* row = rowOf(add, "addRow:" + id);
-        QVERIFY(click(ofType(row, "Toggle")));
-        QTRY_VERIFY(row->property("confirming").toBool());
+        QVERIFY(openAdd());
+        QVERIFY(toggle(id));
+        QTRY_VERIFY(asking(id));
         QTest::qWait(50);
         QVERIFY(isOn(app.backend.inputsList(), id));
         QVERIFY(add->isVisible());
         // Only one row asks at a time.
         const QStringList on = endpoints(app.backend.inputsList(), true);
         const QString other = on.first() == id ? on.at(1) : on.first();
-        QQuickItem* otherRow = rowOf(add, "addRow:" + other);
-        QVERIFY(click(ofType(otherRow, "Toggle")));
-        QTRY_VERIFY(otherRow->property("confirming").toBool());
-        QVERIFY(!row->property("confirming").toBool());
+        QVERIFY(toggle(other));
+        QTRY_VERIFY(asking(other));
+        QVERIFY(!asking(id));
 
-        // Away to the other tab and back: nothing asks any more.
-        QQuickItem* tabs = named(add, QStringLiteral("addTabs"));
-        QVERIFY(click(withText(tabs, QStringLiteral("Наушники и колонки"))));
+        QQuickItem* tabs = named(add, "addTabs");
+        QVERIFY(click(withText(tabs, "Наушники и колонки")));
         QTRY_COMPARE(add->property("tab").toString(), QStringLiteral("outputs"));
-        QVERIFY(click(withText(tabs, QStringLiteral("Микрофоны"))));
+        QVERIFY(click(withText(tabs, "Микрофоны")));
         QTRY_COMPARE(add->property("tab").toString(), QStringLiteral("inputs"));
-        row = rowOf(add, "addRow:" + id);
-        QVERIFY(!row->property("confirming").toBool());
-        QVERIFY(!rowOf(add, "addRow:" + other)->property("confirming").toBool());
+        QVERIFY(!asking(id));
+        QVERIFY(!asking(other));
 
-        // Opened again: nothing asks either.
-        QVERIFY(click(ofType(row, "Toggle")));
-        QTRY_VERIFY(row->property("confirming").toBool());
-        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
-        QTRY_VERIFY(!rowOf(add, "addRow:" + id)->property("confirming").toBool());
+        QVERIFY(toggle(id));
+        QTRY_VERIFY(asking(id));
+        QVERIFY(openAdd());
+        QTRY_VERIFY(!asking(id));
 
-        row = rowOf(add, "addRow:" + id);
-        QVERIFY(click(ofType(row, "Toggle")));
-        QTRY_VERIFY(row->property("confirming").toBool());
-        QVERIFY(click(withText(row, QStringLiteral("Убрать"))));
+        QQuickItem* row = toggle(id);
+        QVERIFY(row);
+        QTRY_VERIFY(asking(id));
+        QVERIFY(click(withText(row, "Убрать")));
         QTRY_VERIFY(!isOn(app.backend.inputsList(), id));
         QVERIFY(add->isVisible());
     }
@@ -331,37 +334,37 @@ private slots:
     void routesOfADevice() {
         App app({});
         QVERIFY(app.start());
-        QQuickWindow* routes = app.dialog(QStringLiteral("routesDialog"));
-        app.backend.setOutputAdded(QStringLiteral("demo-bt"), true);
-        QMetaObject::invokeMethod(routes, "showDevice",
-                                  Q_ARG(QVariant, QStringLiteral("out:demo-bt")),
-                                  Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        QQuickWindow* routes = app.dialog("routesDialog");
+        const auto showDevice = [&](const QString& id) {
+            QMetaObject::invokeMethod(routes, "showDevice", Q_ARG(QVariant, id),
+                                      Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        };
+        app.backend.setOutputAdded("demo-bt", true);
+        showDevice("out:demo-bt");
         QTRY_VERIFY(routes->isVisible());
-        QQuickItem* reset = named(routes, QStringLiteral("routesReset"));
+        QQuickItem* reset = named(routes, "routesReset");
+        QQuickItem* all = named(routes, "routesAll");
         QTRY_VERIFY(!reset->isEnabled());
-        QVERIFY(named(routes, QStringLiteral("routesAdvancedLine"))->isVisible());
+        QVERIFY(named(routes, "routesAdvancedLine")->isVisible());
 
-        QVERIFY(click(ofType(named(routes, QStringLiteral("routesAll")), "Toggle")));
+        QVERIFY(click(ofType(all, "Toggle")));
         QTRY_VERIFY(reset->isEnabled());
-        QVERIFY(named(routes, QStringLiteral("routesAll"))->property("checked").toBool());
+        QVERIFY(all->property("checked").toBool());
         QVERIFY(click(reset));
         QTRY_VERIFY(!reset->isEnabled());
-        QVERIFY(!named(routes, QStringLiteral("routesAll"))->property("checked").toBool());
+        QVERIFY(!all->property("checked").toBool());
 
         const QString heading = routes->property("heading").toString();
-        app.backend.setOutputAdded(QStringLiteral("demo-bt"), false);
+        app.backend.setOutputAdded("demo-bt", false);
         QTRY_VERIFY(routes->property("heading").toString() != heading);
-        QVERIFY(routes->property("heading").toString().endsWith(QStringLiteral("«»")));
-        QVERIFY(!named(routes, QStringLiteral("routesAdvancedLine"))->isVisible());
+        QVERIFY(routes->property("heading").toString().endsWith("«»"));
+        QVERIFY(!named(routes, "routesAdvancedLine")->isVisible());
 
         // Level lines read the meters only while the window can be seen.
-        QQuickItem* all = named(routes, QStringLiteral("routesAll"));
-        QMetaObject::invokeMethod(routes, "showDevice",
-                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")),
-                                  Q_ARG(QVariant, QVariant::fromValue(app.window)));
+        showDevice("out:demo-hp");
         QTRY_COMPARE(all->property("meterId").toString(), QStringLiteral("system"));
         QQuickItem* app1 = findItem(routes->contentItem(), [](QQuickItem* i) {
-            return i->isVisible() && i->objectName().startsWith(QStringLiteral("routesApp:"));
+            return i->isVisible() && i->objectName().startsWith("routesApp:");
         });
         QVERIFY(app1);
         QCOMPARE(app1->property("meterId").toString(), app1->objectName().mid(10));
@@ -376,33 +379,31 @@ private slots:
     void replace() {
         App app({});
         QVERIFY(app.start());
-        QQuickWindow* replace = app.dialog(QStringLiteral("replaceDialog"));
-        const QVariantList candidates =
-            app.backend.replaceCandidates(QStringLiteral("out:demo-hp"));
+        QQuickWindow* replace = app.dialog("replaceDialog");
+        const auto openReplace = [&](const QString& id) {
+            QMetaObject::invokeMethod(app.window, "openReplace", Q_ARG(QVariant, id));
+            return QTest::qWaitFor([&] { return replace->isVisible(); });
+        };
+        const QVariantList candidates = app.backend.replaceCandidates("out:demo-hp");
         QVERIFY(!candidates.isEmpty());
-        const QString to =
-            candidates.first().toMap().value(QStringLiteral("endpointId")).toString();
-        QMetaObject::invokeMethod(app.window, "openReplace",
-                                  Q_ARG(QVariant, QStringLiteral("out:demo-hp")));
-        QTRY_VERIFY(replace->isVisible());
-        QVERIFY(click(withText(rowOf(replace, "candidate:" + to), QStringLiteral("Выбрать"))));
+        const QString to = candidates.first().toMap().value("endpointId").toString();
+        QVERIFY(openReplace("out:demo-hp"));
+        QVERIFY(click(withText(rowOf(replace, "candidate:" + to), "Выбрать")));
         QTRY_VERIFY(!replace->isVisible());
-        QTRY_VERIFY(!app.backend.replaceCandidates(QStringLiteral("out:demo-hp")).isEmpty());
+        QTRY_VERIFY(!app.backend.replaceCandidates("out:demo-hp").isEmpty());
         QVERIFY(isOn(app.backend.outputsList(), to));
 
         // Every input in the mixer: a microphone has nowhere to go.
         for (const QString& id : endpoints(app.backend.inputsList(), false))
             app.backend.setInputAdded(id, true);
         QTRY_VERIFY(endpoints(app.backend.inputsList(), false).isEmpty());
-        QVERIFY(app.backend.replaceCandidates(QStringLiteral("in:demo-mic")).isEmpty());
-        QMetaObject::invokeMethod(app.window, "openReplace",
-                                  Q_ARG(QVariant, QStringLiteral("in:demo-mic")));
-        QTRY_VERIFY(replace->isVisible());
-        QVERIFY(named(replace, QStringLiteral("noCandidates"))->isVisible());
+        QVERIFY(app.backend.replaceCandidates("in:demo-mic").isEmpty());
+        QVERIFY(openReplace("in:demo-mic"));
+        QVERIFY(named(replace, "noCandidates")->isVisible());
         QVERIFY(!findItem(replace->contentItem(), [](QQuickItem* i) {
-            return i->isVisible() && i->objectName().startsWith(QStringLiteral("candidate:"));
+            return i->isVisible() && i->objectName().startsWith("candidate:");
         }));
-        QVERIFY(click(named(replace, QStringLiteral("dialogDone"))));
+        QVERIFY(click(named(replace, "dialogDone")));
         QTRY_VERIFY(!replace->isVisible());
     }
 
@@ -412,8 +413,7 @@ private slots:
         App app({});
         QVERIFY(app.start());
         QVERIFY(QTest::qWaitForWindowExposed(app.window));
-        QQuickItem* cell = named(app.window, QStringLiteral("cell:in:demo-mic"));
-        QQuickItem* fader = ofType(cell, "Fader");
+        QQuickItem* fader = ofType(named(app.window, "cell:in:demo-mic"), "Fader");
         QVERIFY(fader);
         const QPointF at = fader->mapToScene(fader->boundingRect().center());
         auto turn = [&] {
@@ -423,18 +423,17 @@ private slots:
         };
         const auto gain = [&] {
             auto* sources = qobject_cast<qv::ui::ListModel*>(app.backend.sources());
-            const QVariantMap row = sources->get(sources->indexOf(QStringLiteral("in:demo-mic")));
-            return row.value(QStringLiteral("gainDb")).toDouble();
+            return sources->get(sources->indexOf("in:demo-mic")).value("gainDb").toDouble();
         };
         const double before = gain();
-        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QStringLiteral("inputs")));
-        QTRY_VERIFY(named(app.window, QStringLiteral("dimLayer"))->isVisible());
+        QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QVariant("inputs")));
+        QTRY_VERIFY(named(app.window, "dimLayer")->isVisible());
         turn();
         QTest::qWait(50);
         QCOMPARE(gain(), before);
 
         QMetaObject::invokeMethod(app.window, "closeDialogs");
-        QTRY_VERIFY(!named(app.window, QStringLiteral("dimLayer"))->isVisible());
+        QTRY_VERIFY(!named(app.window, "dimLayer")->isVisible());
         turn();
         QTRY_VERIFY(gain() != before);
     }

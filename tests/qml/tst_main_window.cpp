@@ -69,7 +69,7 @@ private slots:
         QVERIFY(!app.window->isVisible());
         QCOMPARE(app.tray.hidden, toTray ? 1 : 0);
         // Either way the place is saved first.
-        QVERIFY(settings().contains(QStringLiteral("window/pos")));
+        QVERIFY(settings().contains("window/pos"));
         // The meters stop while nobody sees them: no tick moves a level any more.
         QVERIFY(!app.backend.meters()->property("running").toBool());
         const int frame = app.backend.meters()->property("frame").toInt();
@@ -101,16 +101,16 @@ private slots:
         QVERIFY(app.prop("autoSize").toBool());
         QTRY_COMPARE(app.window->size(), app.want());
         QVERIFY(app.want().width() > 440);
-        QVERIFY(!app.item(QStringLiteral("resizeTop"))->isEnabled());
+        QVERIFY(!app.item("resizeTop")->isEnabled());
 
         const int wide = app.window->width();
         app.backend.setAllCollapsed(true);
         QTRY_VERIFY(app.want().width() < wide);
         QTRY_COMPARE(app.window->size(), app.want());
 
-        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), false}});
+        app.backend.setSettings({{"autoSizeWindow", false}});
         QTRY_VERIFY(!app.prop("autoSize").toBool());
-        QVERIFY(app.item(QStringLiteral("resizeTop"))->isEnabled());
+        QVERIFY(app.item("resizeTop")->isEnabled());
         const QSize kept = app.window->size();
         app.backend.setAllCollapsed(false);
         QTRY_VERIFY(app.want().width() > kept.width());
@@ -119,30 +119,24 @@ private slots:
 
         // A size set by hand is saved once the window has been left alone for a moment.
         app.window->resize(700, 500);
-        QTRY_COMPARE_WITH_TIMEOUT(settings().value(QStringLiteral("window/size")).toSize(),
-                                  QSize(700, 500), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(settings().value("window/size").toSize(), QSize(700, 500), 3000);
 
         // Turned back on, the window fits at once.
-        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), true}});
+        app.backend.setSettings({{"autoSizeWindow", true}});
         QTRY_COMPARE(app.window->size(), app.want());
-    }
 
-    // A maximised window is never fitted and has neither frame nor resize handles.
-    void maximised() {
-        App app({});
-        QVERIFY(app.start());
-        QVERIFY(QTest::qWaitForWindowExposed(app.window));
-        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), false}});
-        QTRY_VERIFY(app.item(QStringLiteral("resizeTop"))->isEnabled());
+        // A maximised window is never fitted and has neither frame nor resize handles.
+        app.backend.setSettings({{"autoSizeWindow", false}});
+        QTRY_VERIFY(app.item("resizeTop")->isEnabled());
         app.window->showMaximized();
         QTRY_VERIFY(app.prop("maximized").toBool());
         const QSize big = app.window->size();
-        QVERIFY(!app.item(QStringLiteral("resizeTop"))->isEnabled());
-        app.backend.setSettings({{QStringLiteral("autoSizeWindow"), true}});
+        QVERIFY(!app.item("resizeTop")->isEnabled());
+        app.backend.setSettings({{"autoSizeWindow", true}});
         app.backend.setAllCollapsed(true);
         QTest::qWait(50);
         QCOMPARE(app.window->size(), big);
-        QCOMPARE(app.item(QStringLiteral("titleBar"))->mapToScene({0, 0}), QPointF(0, 0));
+        QCOMPARE(app.item("titleBar")->mapToScene({0, 0}), QPointF(0, 0));
     }
 
     // The toolbar opens the settings over a dimmed window; any press on the dimmed area closes
@@ -151,39 +145,39 @@ private slots:
         App app({});
         QVERIFY(app.start());
         QVERIFY(QTest::qWaitForWindowExposed(app.window));
-        QObject* settings = app.dialog(QStringLiteral("settingsDialog"));
-        QObject* scenes = app.dialog(QStringLiteral("scenesDialog"));
-        QVERIFY(settings && scenes);
-
-        QQuickItem* gear = app.item(QStringLiteral("settingsButton"));
-        QVERIFY(gear);
+        QObject* settings = app.dialog("settingsDialog");
+        QObject* scenes = app.dialog("scenesDialog");
+        QQuickItem* gear = app.item("settingsButton");
         QTRY_VERIFY(gear->width() > 0 && gear->isVisible());
         const QPoint gearAt = gear->mapToScene(gear->boundingRect().center()).toPoint();
         QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
         QTRY_VERIFY(settings->property("visible").toBool());
-        QMetaObject::invokeMethod(app.window, "openDialog",
-                                  Q_ARG(QVariant, QStringLiteral("scenes")));
+        QMetaObject::invokeMethod(app.window, "openDialog", Q_ARG(QVariant, QVariant("scenes")));
         QTRY_COMPARE(app.prop("openDialogs").toInt(), 2);
-        QVERIFY(app.item(QStringLiteral("dimLayer"))->isVisible());
+        QVERIFY(app.item("dimLayer")->isVisible());
 
         QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
         QTRY_COMPARE(app.prop("openDialogs").toInt(), 0);
         QVERIFY(!settings->property("visible").toBool());
         QVERIFY(!scenes->property("visible").toBool());
-        QVERIFY(!app.item(QStringLiteral("dimLayer"))->isVisible());
+        QVERIFY(!app.item("dimLayer")->isVisible());
     }
 
+    // Prepared screenshot states change the mixer through the Backend as a user would. With the
+    // cable as the virtual microphone, making it the Windows output loops the voice.
+    //
     // Names come from devices, programs and the user: a Bluetooth device choosing the name
     // <img src="http://…"> must not make the window lay out markup or fetch that address. Every
     // text of the window is plain; only the Windows banner styles its own words around escaped
     // names.
-    void textsArePlain() {
+    void screenshotStepsAndPlainTexts() {
         App app({true, true, false});
         QVERIFY(app.start());
         QVERIFY(QTest::qWaitForWindowExposed(app.window));
-        app.step(QStringLiteral("settings-cable"));
-        app.step(QStringLiteral("loop"));
-        QTRY_VERIFY(app.item(QStringLiteral("loopBanner"))->isVisible());
+        app.step("settings-cable");
+        app.step("loop");
+        QTRY_VERIFY(app.item("loopBanner")->isVisible());
+        QTRY_COMPARE(app.window->size(), app.want());
 
         QList<QQuickItem*> pending = app.window->findChildren<QQuickItem*>();
         pending.append(app.window->contentItem());
@@ -205,35 +199,20 @@ private slots:
                 styled << item->property("text").toString();
         }
         QVERIFY(seen.size() > 1);
-        QVERIFY2(styled.isEmpty(), qPrintable(styled.join(QStringLiteral(" | "))));
-    }
+        QVERIFY2(styled.isEmpty(), qPrintable(styled.join(" | ")));
 
-    // Prepared screenshot states change the mixer through the Backend as a user would.
-    void screenshotSteps() {
-        App app({true, true, false});
-        QVERIFY(app.start());
-        QVERIFY(QTest::qWaitForWindowExposed(app.window));
+        app.step("loop-fixed");
+        QTRY_VERIFY(!app.item("loopBanner")->isVisible());
 
-        app.step(QStringLiteral("compact"));
-        QTRY_COMPARE(app.backend.settings().value(QStringLiteral("density")).toString(),
-                     QStringLiteral("compact"));
-        QTRY_VERIFY(app.item(QStringLiteral("sourcesPanel"))->property("compact").toBool());
-
-        app.step(QStringLiteral("collapsed"));
+        app.step("compact");
+        QTRY_COMPARE(app.backend.settings().value("density").toString(), QStringLiteral("compact"));
+        QTRY_VERIFY(app.item("sourcesPanel")->property("compact").toBool());
+        app.step("collapsed");
         QTRY_VERIFY(!app.backend.anyExpanded());
-
-        app.step(QStringLiteral("fixed"));
+        app.step("fixed");
         QTRY_VERIFY(!app.prop("autoSize").toBool());
         QVERIFY(app.backend.anyExpanded());
         QTRY_COMPARE(app.window->size(), QSize(900, 640));
-
-        // With the cable as the virtual microphone, making it the Windows output loops the voice.
-        app.step(QStringLiteral("settings-cable"));
-        app.step(QStringLiteral("loop"));
-        QTRY_VERIFY(app.item(QStringLiteral("loopBanner"))->isVisible());
-        QTRY_COMPARE(app.window->size(), app.want());
-        app.step(QStringLiteral("loop-fixed"));
-        QTRY_VERIFY(!app.item(QStringLiteral("loopBanner"))->isVisible());
     }
 };
 

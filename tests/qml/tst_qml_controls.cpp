@@ -1,16 +1,10 @@
-// Runs the Qt Quick tests: those of the theme and the controls (every tst_*.qml in controls/), and
-// with QV_QML_MIXER set those of the sources panel, the strips and the sound dialogs (one
-// mixer/tst_*.qml per run).
-//
-// The documents are loaded from the program's own resources ("qrc:/qml"), so a run also proves
-// that the static qvqml library links its resources in. Each test file gets a fresh engine with
-// the real "icon" provider and the interface fonts.
-// - Controls: stand-ins for the Backend (`qv`) and the Recorder (`qvRec`) written in QML, so the
-//   tests can set their properties and read the calls the controls made. With QV_QML_TEST_BARE
-//   set the stand-ins are left out, for the test that the controls cope without them.
-// - Mixer: the real Backend on a ScriptedTransport as `qv`, and a rig (`qvRig`) that loads a mixer
-//   document as the engine's configuration, pushes engine events and reads the commands the
-//   strips made the Backend send.
+// Runs the Qt Quick tests from the program's own resources ("qrc:/qml", which also proves that
+// the static qvqml library links them in), each file on a fresh engine with the "icon" provider
+// and the interface fonts:
+// - controls/: stand-ins for the Backend (`qv`) and the Recorder (`qvRec`) written in QML, left
+//   out with QV_QML_TEST_BARE set, for the test that the controls cope without them;
+// - mixer/ (QV_QML_MIXER): the real Backend on a ScriptedTransport as `qv`, and a rig (`qvRig`)
+//   that loads a mixer document, pushes engine events and reads the commands sent.
 
 #include "backend/backend.h"
 #include "backend/json_variant.h"

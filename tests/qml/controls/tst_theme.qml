@@ -8,82 +8,43 @@ TestCase {
 
     name: "Theme"
 
-    function test_db_data() {
+    // Numbers in the Russian form (decimal comma, a real minus sign), no "−0,0", a dash for what
+    // is missing; the Russian plural of the pitch follows the last two digits and any fraction
+    // takes "полутона"; colours lose their alpha.
+    function test_format_data() {
         return [
-            { tag: "positive", v: 2.5, want: "+2,5" },
-            { tag: "tiny negative", v: -0.04, want: "0,0" },
-            { tag: "tiny positive", v: 0.04, want: "0,0" },
-            { tag: "floor", v: -60, want: "\u221260,0" },
-            { tag: "just above rounding", v: 0.051, want: "+0,1" },
-            { tag: "missing", v: undefined, want: "\u2014" },
-            { tag: "nan", v: NaN, want: "\u2014" }
+            { tag: "db positive", call: () => Theme.db(2.5), want: "+2,5" },
+            { tag: "db tiny negative", call: () => Theme.db(-0.04), want: "0,0" },
+            { tag: "db tiny positive", call: () => Theme.db(0.04), want: "0,0" },
+            { tag: "db floor", call: () => Theme.db(-60), want: "\u221260,0" },
+            { tag: "db just above rounding", call: () => Theme.db(0.051), want: "+0,1" },
+            { tag: "db missing", call: () => Theme.db(undefined), want: "\u2014" },
+            { tag: "db nan", call: () => Theme.db(NaN), want: "\u2014" },
+            { tag: "num default digits", call: () => Theme.num(-3.5), want: "\u22123,5" },
+            { tag: "num no digits", call: () => Theme.num(48, 0), want: "48" },
+            { tag: "num two digits", call: () => Theme.num(1.234, 2), want: "1,23" },
+            { tag: "num positive keeps no sign", call: () => Theme.num(7), want: "7,0" },
+            { tag: "pan rounds to centre", call: () => Theme.pan(-0.4), want: "C" },
+            { tag: "pan right end", call: () => Theme.pan(100), want: "R100" },
+            { tag: "pan left", call: () => Theme.pan(-35), want: "L35" },
+            { tag: "pan rounded right", call: () => Theme.pan(4.6), want: "R5" },
+            { tag: "pitch eleven", call: () => Theme.pitchText(11), want: "+11 полутонов" },
+            { tag: "pitch twenty-one", call: () => Theme.pitchText(21), want: "+21 полутон" },
+            { tag: "pitch three", call: () => Theme.pitchText(3), want: "+3 полутона" },
+            { tag: "pitch minus one", call: () => Theme.pitchText(-1), want: "\u22121 полутон" },
+            { tag: "pitch fraction", call: () => Theme.pitchText(-0.5), want: "\u22120,5 полутона" },
+            { tag: "pitch zero", call: () => Theme.pitchText(0), want: "0 полутонов" },
+            { tag: "hex argb text", call: () => Theme.hex("#8C08090B"), want: "08090B" },
+            { tag: "hex lower-case text", call: () => Theme.hex("#f07167"), want: "F07167" },
+            { tag: "hex colour with alpha", call: () => Theme.hex(Qt.rgba(1, 0, 0, 0.5)), want: "FF0000" },
+            { tag: "hex colour name", call: () => Theme.hex("white"), want: "FFFFFF" },
+            { tag: "khz fraction", call: () => Theme.khz(44100), want: "44.1 кГц" },
+            { tag: "khz missing", call: () => Theme.khz(undefined), want: "48 кГц" }
         ]
     }
 
-    function test_db(data) {
-        compare(Theme.db(data.v), data.want)
-    }
-
-    function test_num_data() {
-        return [
-            { tag: "default digits", v: -3.5, digits: undefined, want: "\u22123,5" },
-            { tag: "no digits", v: 48, digits: 0, want: "48" },
-            { tag: "two digits", v: 1.234, digits: 2, want: "1,23" },
-            { tag: "positive keeps no sign", v: 7, digits: undefined, want: "7,0" }
-        ]
-    }
-
-    function test_num(data) {
-        compare(Theme.num(data.v, data.digits), data.want)
-    }
-
-    function test_pan_data() {
-        return [
-            { tag: "rounds to centre", v: -0.4, want: "C" },
-            { tag: "right end", v: 100, want: "R100" },
-            { tag: "left", v: -35, want: "L35" },
-            { tag: "rounded right", v: 4.6, want: "R5" }
-        ]
-    }
-
-    function test_pan(data) {
-        compare(Theme.pan(data.v), data.want)
-    }
-
-    // The Russian plural follows the last two digits; any fraction takes "полутона".
-    function test_pitchText_data() {
-        return [
-            { tag: "eleven", v: 11, want: "+11 полутонов" },
-            { tag: "twenty-one", v: 21, want: "+21 полутон" },
-            { tag: "twelve", v: 12, want: "+12 полутонов" },
-            { tag: "three", v: 3, want: "+3 полутона" },
-            { tag: "minus one", v: -1, want: "\u22121 полутон" },
-            { tag: "fraction", v: -0.5, want: "\u22120,5 полутона" },
-            { tag: "zero", v: 0, want: "0 полутонов" }
-        ]
-    }
-
-    function test_pitchText(data) {
-        compare(Theme.pitchText(data.v), data.want)
-    }
-
-    function test_hex_data() {
-        return [
-            { tag: "argb text", c: "#8C08090B", want: "08090B" },
-            { tag: "rgb text", c: "#F2B53A", want: "F2B53A" },
-            { tag: "lower-case text", c: "#f07167", want: "F07167" },
-            { tag: "colour value with alpha", c: Qt.rgba(1, 0, 0, 0.5), want: "FF0000" },
-            { tag: "colour name", c: "white", want: "FFFFFF" }
-        ]
-    }
-
-    function test_hex(data) {
-        compare(Theme.hex(data.c), data.want)
-    }
-
-    // The URL the "icon" provider reads: the colour without its alpha, the stroke width.
-    function test_icon() {
-        compare(Theme.icon("check", "#8C15120A", 2.6), "image://icon/check?c=15120A&w=2.6")
+    function test_format(data) {
+        compare(data.call(), data.want)
     }
 
     // Issues of a microphone, in order: the Windows default, the programs that bypass it (no

@@ -40,4 +40,21 @@ TestCase {
     function channel(id) {
         return qv.channels.get(qv.channels.indexOf(id))
     }
+
+    // Rows of a mixer document; `extra` adds or overrides fields.
+    function mic(id, name, extra) {
+        return Object.assign({ id: id, kind: "physical_input", name: name, endpointName: name }, extra)
+    }
+
+    function output(id, name, extra) {
+        return Object.assign({ id: id, kind: "physical", name: name, endpointId: id.substring(4), mode: "all" },
+                             extra)
+    }
+
+    // The document as the engine's configuration, with nothing sent yet.
+    function loadDocument(sources, devices, settings) {
+        verify(mixerCase.rig.load(JSON.stringify({ settings: settings || {}, sources: sources, devices: devices })),
+               "the document loads")
+        mixerCase.rig.clearSent()
+    }
 }

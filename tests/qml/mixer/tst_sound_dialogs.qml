@@ -30,20 +30,11 @@ MixerCase {
     }
 
     function load() {
-        const doc = {
-            sources: [
-                { id: "in:mic1", kind: "physical_input", name: "Микрофон 1", endpointName: "USB" },
-                { id: "in:mic2", kind: "physical_input", name: "Микрофон 2", endpointName: "Веб-камера",
-                  fx: { voice: { on: true, preset: "robot", pitch: 0 } } }
-            ],
-            devices: [
-                { id: "out:hp", kind: "physical", name: "Наушники", endpointId: "hp", mode: "all",
-                  eq: { preset: "", bands: testCase.hpBands } },
-                { id: "out:flat", kind: "physical", name: "Колонки", endpointId: "spk", mode: "all" }
-            ]
-        }
-        verify(testCase.rig.load(JSON.stringify(doc)))
-        testCase.rig.clearSent()
+        loadDocument([mic("in:mic1", "Микрофон 1", { endpointName: "USB" }),
+                      mic("in:mic2", "Микрофон 2", { endpointName: "Веб-камера",
+                                                     fx: { voice: { on: true, preset: "robot", pitch: 0 } } })],
+                     [output("out:hp", "Наушники", { eq: { preset: "", bands: testCase.hpBands } }),
+                      output("out:flat", "Колонки", { endpointId: "spk" })])
     }
 
     function openEq(id) {

@@ -22,25 +22,17 @@ MixerCase {
     }
 
     function load() {
-        const doc = {
-            settings: { density: "full" },
-            sources: [
-                { id: "in:mic1", kind: "physical_input", name: "Микрофон 1", endpointName: "USB",
-                  targets: { apps: ["app:discord.exe"] } },
-                { id: "in:mic2", kind: "physical_input", name: "Микрофон 2", endpointName: "Веб-камера" },
-                { id: "app:discord.exe", kind: "app", name: "Discord" },
-                { id: "app:game.exe", kind: "app", name: "Игра" }
-            ],
-            devices: [
-                { id: "out:hp", kind: "physical", name: "Наушники", endpointId: "hp", mode: "all",
-                  endpointName: "Наушники (HyperX)", eq: { preset: "", bands: [6, 6, 4, 0, 0, 0, 0, 0, 0, 0] } },
-                { id: "out:spk", kind: "physical", name: "Колонки", endpointId: "spk", mode: "apps",
-                  endpointName: "Колонки", sources: ["app:discord.exe", "app:game.exe"] },
-                { id: "out:tv", kind: "physical", name: "Телевизор", endpointId: "tv", mode: "apps" },
-                { id: "out:off", kind: "physical", name: "Выключено", endpointId: "off", state: "disabled" }
-            ]
-        }
-        verify(testCase.rig.load(JSON.stringify(doc)))
+        loadDocument([mic("in:mic1", "Микрофон 1", { endpointName: "USB", targets: { apps: ["app:discord.exe"] } }),
+                      mic("in:mic2", "Микрофон 2", { endpointName: "Веб-камера" }),
+                      { id: "app:discord.exe", kind: "app", name: "Discord" },
+                      { id: "app:game.exe", kind: "app", name: "Игра" }],
+                     [output("out:hp", "Наушники", { endpointName: "Наушники (HyperX)",
+                                                     eq: { preset: "", bands: [6, 6, 4, 0, 0, 0, 0, 0, 0, 0] } }),
+                      output("out:spk", "Колонки", { mode: "apps", endpointName: "Колонки",
+                                                     sources: ["app:discord.exe", "app:game.exe"] }),
+                      output("out:tv", "Телевизор", { mode: "apps" }),
+                      output("out:off", "Выключено", { state: "disabled" })],
+                     { density: "full" })
         const panel = createTemporaryObject(panelComponent, testCase)
         waitForRendering(panel)
         testCase.rig.clearSent()
@@ -286,8 +278,5 @@ MixerCase {
         verify(name.truncated)
         compare(narrow.implicitHeight, height)
         compare(narrow.Accessible.name, name.text + ", свёрнут")
-        mouseClick(H.byName(narrow, "muteButton"))
-        compare(lastSent("setDevice").id, "out:tv")
-        compare(lastSent("setDevice").mute, true)
     }
 }
