@@ -182,6 +182,7 @@ private slots:
             {"cell:out:demo-spk", "swapButton", "replaceDialog", "targetId", "out:demo-spk"});
         row("voice", {"cell:in:demo-mic", "leftButton", "voiceDialog", "micId", "in:demo-mic"});
         row("equaliser", {"cell:out:demo-hp", "leftButton", "eqDialog", "deviceId", "out:demo-hp"});
+        row("equaliser box", {"cell:out:demo-hp", "eqBox", "eqDialog", "deviceId", "out:demo-hp"});
     }
     void openers() {
         QFETCH(QStringList, row);
@@ -324,6 +325,11 @@ private slots:
         QQuickItem* row = toggle(id);
         QVERIFY(row);
         QTRY_VERIFY(asking(id));
+        QVERIFY(click(withText(row, "Отмена")));
+        QTRY_VERIFY(!asking(id));
+        QVERIFY(isOn(app.backend.inputsList(), id));
+        QVERIFY(toggle(id));
+        QTRY_VERIFY(asking(id));
         QVERIFY(click(withText(row, "Убрать")));
         QTRY_VERIFY(!isOn(app.backend.inputsList(), id));
         QVERIFY(add->isVisible());
@@ -407,7 +413,7 @@ private slots:
         QTRY_VERIFY(!replace->isVisible());
     }
 
-    // While a dialog is open the dimmed main window takes no wheel turn: the fader beneath keeps
+    // While dialogs are open the dimmed main window takes no wheel turn: the fader beneath keeps
     // its value (and without a dialog the same turn does move it).
     void dimLayerTakesTheWheel() {
         App app({});
@@ -427,12 +433,19 @@ private slots:
         };
         const double before = gain();
         QMetaObject::invokeMethod(app.window, "openAdd", Q_ARG(QVariant, QVariant("inputs")));
+        QMetaObject::invokeMethod(app.window, "openDialog", Q_ARG(QVariant, QVariant("scenes")));
+        QTRY_COMPARE(app.prop("openDialogs").toInt(), 2);
         QTRY_VERIFY(named(app.window, "dimLayer")->isVisible());
         turn();
         QTest::qWait(50);
         QCOMPARE(gain(), before);
 
-        QMetaObject::invokeMethod(app.window, "closeDialogs");
+        // A press on the dimmed area closes every dialog; the settings button beneath gets nothing.
+        QVERIFY(click(app.item("settingsButton")));
+        QTRY_COMPARE(app.prop("openDialogs").toInt(), 0);
+        QVERIFY(!app.dialog("addDialog")->isVisible());
+        QVERIFY(!app.dialog("scenesDialog")->isVisible());
+        QVERIFY(!app.dialog("settingsDialog")->isVisible());
         QTRY_VERIFY(!named(app.window, "dimLayer")->isVisible());
         turn();
         QTRY_VERIFY(gain() != before);

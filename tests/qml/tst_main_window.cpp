@@ -1,5 +1,5 @@
 // The main window as start-up creates it, on the demo engine: closing to the tray or for real,
-// sizing to the mixer, the place remembered, the dimming layer, meters that stop while hidden,
+// sizing to the mixer, the place remembered, meters that stop while hidden,
 // the minimised start and the prepared screenshot states.
 //
 // Runs on the offscreen platform with a 1920 × 1080 screen (scripts/offscreen-screen.json) so
@@ -137,30 +137,6 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(app.window->size(), big);
         QCOMPARE(app.item("titleBar")->mapToScene({0, 0}), QPointF(0, 0));
-    }
-
-    // The toolbar opens the settings over a dimmed window; any press on the dimmed area closes
-    // every open dialog, and the buttons beneath get nothing.
-    void dimmedWindow() {
-        App app({});
-        QVERIFY(app.start());
-        QVERIFY(QTest::qWaitForWindowExposed(app.window));
-        QObject* settings = app.dialog("settingsDialog");
-        QObject* scenes = app.dialog("scenesDialog");
-        QQuickItem* gear = app.item("settingsButton");
-        QTRY_VERIFY(gear->width() > 0 && gear->isVisible());
-        const QPoint gearAt = gear->mapToScene(gear->boundingRect().center()).toPoint();
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
-        QTRY_VERIFY(settings->property("visible").toBool());
-        QMetaObject::invokeMethod(app.window, "openDialog", Q_ARG(QVariant, QVariant("scenes")));
-        QTRY_COMPARE(app.prop("openDialogs").toInt(), 2);
-        QVERIFY(app.item("dimLayer")->isVisible());
-
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, gearAt);
-        QTRY_COMPARE(app.prop("openDialogs").toInt(), 0);
-        QVERIFY(!settings->property("visible").toBool());
-        QVERIFY(!scenes->property("visible").toBool());
-        QVERIFY(!app.item("dimLayer")->isVisible());
     }
 
     // Prepared screenshot states change the mixer through the Backend as a user would. With the

@@ -45,12 +45,6 @@ ControlCase {
         verify(!b.checked, "a click must not check the button")
     }
 
-    // Without text the tip names the button.
-    function test_btn_tip_names_it() {
-        const b = createTemporaryObject(btnComponent, testCase, { text: "", tip: "Настройки" })
-        compare(b.Accessible.name, "Настройки")
-    }
-
     // A click anywhere (on a Check also on its label) and Space ask for the other state; the
     // control keeps showing the one it is given.
     function test_toggles_ask_only_data() {

@@ -3,7 +3,7 @@ import QtTest
 import "qrc:/qml"
 import "../helpers.js" as H
 
-// The controls that show things: Meter, Toast, StatusPill, the layout helper and the drawn
+// The controls that show things: Meter, StatusPill, the layout helper and the drawn
 // equaliser curve.
 ControlCase {
     id: testCase
@@ -17,7 +17,6 @@ ControlCase {
         id: scrollComponent
         Flickable { width: 100; height: 240; contentWidth: 400; clip: true }
     }
-    Component { id: toastComponent; Item { width: 400; height: 300; Toast { objectName: "toast" } } }
     Component { id: pillComponent; StatusPill { x: 10; y: 10 } }
     Component { id: boxComponent; Rectangle { color: "transparent" } }
     Component { id: splitComponent; SplitRow {} }
@@ -100,20 +99,6 @@ ControlCase {
         data.show(host)
         tryVerify(() => m.viewing)
         compare(m.leftLevel, 0.8)
-    }
-
-    function test_toast_shows_and_fades() {
-        const host = createTemporaryObject(toastComponent, testCase)
-        const t = H.byName(host, "toast")
-        verify(!t.visible)
-        qv.toast = "Нет связи с движком"
-        tryCompare(t, "opacity", 1)
-        verify(t.visible)
-        compare(t.shownText, "Нет связи с движком")
-        qv.toast = ""
-        // The text stays while it fades out.
-        compare(t.shownText, "Нет связи с движком")
-        tryCompare(t, "visible", false)
     }
 
     function makeSplit(leftW, rightW, width) {

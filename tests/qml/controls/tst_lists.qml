@@ -73,16 +73,6 @@ ControlCase {
         compare(c.displayText, "Телевизор")
     }
 
-    // With a volume and a meter the row keeps its line height; the removal question adds its own.
-    function test_add_row_heights() {
-        const plain = createTemporaryObject(addRowComponent, testCase, { title: "Discord", icon: "app" })
-        const full = createTemporaryObject(addRowComponent, testCase,
-                                           { title: "Discord", icon: "app", volume: -6, meterId: "app:discord.exe" })
-        compare(full.height, plain.height)
-        full.confirming = true
-        verify(full.height > plain.height)
-    }
-
     function test_add_row_volume() {
         const row = createTemporaryObject(addRowComponent, testCase, { title: "Игра", volume: -12 })
         const volumes = spyOn(row, "volumeMoved")
@@ -119,24 +109,6 @@ ControlCase {
         qv.meters.set("in:mic", 0.95, 2.0)
         tryVerify(() => Qt.colorEqual(at(grabImage(row), 0.98), Theme.peak))
         compare(H.byName(row, "levelFill").leftLevel, 0.95)
-    }
-
-    function test_add_row_toggle_and_confirm() {
-        const row = createTemporaryObject(addRowComponent, testCase, {
-            title: "Колонки", checked: true, confirming: true, confirmText: "Убрать «Колонки»?"
-        })
-        const toggles = spyOn(row, "toggled")
-        const confirms = spyOn(row, "confirmed")
-        const cancels = spyOn(row, "cancelled")
-        const toggle = H.find(row, k => k.Accessible.role === Accessible.CheckBox)
-        mouseClick(toggle)
-        compare(toggles.count, 1)
-        compare(toggles.signalArguments[0][0], false)
-        mouseClick(H.byText(row, "Убрать"))
-        compare(confirms.count, 1)
-        mouseClick(H.byText(row, "Отмена"))
-        compare(cancels.count, 1)
-        verify(row.checked)
     }
 
     // The row shows the Recorder's folder of its kind; its buttons ask the Recorder, and the reset

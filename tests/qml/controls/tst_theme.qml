@@ -88,8 +88,6 @@ TestCase {
     function test_knobChoices_data() {
         return [
             { tag: "no outputs", outputs: [], want: ["", "off"], first: "Первые наушники в QUORVEL" },
-            { tag: "none on", outputs: [{ id: "out:a", name: "A", label: "", on: false }],
-              want: ["", "off"], first: "Первые наушники в QUORVEL" },
             { tag: "label before name", outputs: [{ id: "out:a", name: "A", label: "", on: false },
                                                   { id: "out:b", name: "B", label: "Мои", on: true },
                                                   { id: "out:c", name: "C", label: "", on: true }],

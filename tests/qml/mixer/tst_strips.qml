@@ -240,12 +240,6 @@ MixerCase {
         compare(curve.points.length, 0)
         qv.setSettings({ density: "full" })
         compare(curve.points.length, shown)
-
-        const spy = spyOn(panel, "eqRequested")
-        mouseClick(H.byName(hp, "eqBox"))
-        mouseClick(H.byName(hp, "leftButton"))
-        compare(spy.count, 2)
-        compare(spy.signalArguments[0][0], "out:hp")
     }
 
     function test_output_controls_send_to_the_device() {
