@@ -4,11 +4,10 @@ import "qrc:/qml"
 
 // The screen recording window against the Recorder stand-in: which target it takes, and what a
 // pick does to a running recording and to the preview.
-TestCase {
+ControlCase {
     id: testCase
 
     name: "ScreenDialog"
-    when: windowShown
 
     readonly property var monitors: [
         { id: "m0", name: "Экран 1", primary: false },
@@ -20,11 +19,6 @@ TestCase {
     ]
 
     Component { id: screenComponent; ScreenRecordDialog {} }
-
-    function init() {
-        qv.reset()
-        qvRec.reset()
-    }
 
     // The window tells QML of its showing a moment later; the refresh is the sign.
     function open() {

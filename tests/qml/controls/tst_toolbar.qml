@@ -19,11 +19,14 @@ ControlCase {
         return bar.leftW(0) + bar.gapX + bar.rightW(0)
     }
 
-    // The level follows the measured widths: texts while everything fits, icon buttons and a
-    // 150 px scene button a pixel narrower, no scene text and no rate box narrower still.
+    // The scene button names a changed scene with a mark. The level follows the measured widths:
+    // texts while everything fits, icon buttons and a 150 px scene button a pixel narrower, no
+    // scene text and no rate box narrower still.
     function test_levels_follow_width() {
         qv.currentSceneName = "Вечерний стрим с друзьями"
+        qv.sceneModified = true
         const bar = createTemporaryObject(toolbarComponent, testCase)
+        verify(bar.sceneText.indexOf(qv.currentSceneName) > 0 && bar.sceneText.endsWith(" •"), bar.sceneText)
         const full = fullWidth(bar)
         verify(full > 400 && full < 1100, "full width " + full)
 
