@@ -35,7 +35,6 @@ private slots:
     void failedExitIsExplained_data();
     void failedExitIsExplained();
     void toolOutputIsBounded();
-    void toolThatCannotStart();
     void namesTakenInTheSameSecond();
     void listsFromTheTool();
     void clocksAndTicks();
@@ -68,14 +67,14 @@ void TestRecorderCapture::commandLines() {
     rec.stopAudio();
     QTRY_VERIFY(!rec.audioRecording());
 
-    rig.stamp = rig.stamp.addSecs(1);
+    // The tool created its files: the next video in that second gets " (2)", another format not.
     rec.startVideo("w2", "mic-7", true, "1280x720");
     rec.startAudio({"spk1", "spk2"}, "mic-7", "mp3");
     QTRY_COMPARE(rig.runsOf("audio").size(), size_t(2));
     QTRY_COMPARE(rig.runsOf("video").size(), size_t(2));
-    const QString later = "QUORVEL 2024-03-05 07-08-10";
+    const QString later = stamp + " (2)";
     QCOMPARE(rig.runsOf("audio")[1].args,
-             QStringList({"audio", "--out", rig.audioDir + "/" + later + ".mp3", "--source", "spk1",
+             QStringList({"audio", "--out", rig.audioDir + "/" + stamp + ".mp3", "--source", "spk1",
                           "--source", "spk2", "--mic", "mic-7", "--parent", rig.pid()}));
     QCOMPARE(rig.runsOf("video")[1].args.mid(0, 11),
              QStringList({"video", "--out", rig.videoDir + "/" + later + ".mp4", "--target", "w2",
@@ -186,9 +185,10 @@ void TestRecorderCapture::eventsOfThePreviewProcess() {
 
 // A recording that ends badly says so: with the tool's error output when it left some, else
 // with the exit status, and with the file it managed to write. Success and the preview stay quiet.
+// A tool that cannot start is not left looking like a recording that runs forever.
 void TestRecorderCapture::failedExitIsExplained_data() {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("script");   // empty: the tool is no program
     QTest::addColumn<QStringList>("mentions"); // in the toast; none: no toast
     QTest::addColumn<bool>("saved");           // the written file became the last recording
     const QString name = "QUORVEL 2024-03-05 07-08-09";
@@ -206,6 +206,9 @@ void TestRecorderCapture::failedExitIsExplained_data() {
                                    << QStringList{"Запись: сбой кодека"} << false;
     QTest::newRow("preview") << "preview" << QStringList{"stderr не видно", "exit 1"}
                              << QStringList{} << false;
+    QTest::newRow("tool cannot start")
+        << "video" << QStringList{} << QStringList{"Запись: не удалось запустить quorvel-capture"}
+        << false;
 }
 
 void TestRecorderCapture::failedExitIsExplained() {
@@ -213,9 +216,11 @@ void TestRecorderCapture::failedExitIsExplained() {
     QFETCH(QStringList, script);
     QFETCH(QStringList, mentions);
     QFETCH(bool, saved);
-    RecorderRig rig;
+    RecorderRig rig(script.isEmpty() ? RecorderRig::Tool::NotExecutable
+                                     : RecorderRig::Tool::Scripted);
     rig.script(mode, script);
     auto& rec = rig.make();
+    QVERIFY(rec.available());
     if (mode == "audio")
         rec.startAudio({"spk"}, "", "wav");
     else if (mode == "video")
@@ -223,7 +228,9 @@ void TestRecorderCapture::failedExitIsExplained() {
     else
         rec.startPreview("m0", 640, 360);
     QTRY_VERIFY(!rec.audioRecording() && !rec.videoRecording() && !rec.previewProcessRunning());
-    QTRY_COMPARE(rig.runsOf(mode).size(), size_t(1));
+    QTRY_COMPARE(rig.runsOf(mode).size(), size_t(script.isEmpty() ? 0 : 1));
+    QTest::qWait(50);
+    QVERIFY(!rec.videoRecording());
     QCOMPARE(rig.toast().isEmpty(), mentions.isEmpty());
     for (const QString& part : mentions)
         QVERIFY2(rig.toast().contains(part), qPrintable(rig.toast()));
@@ -268,49 +275,17 @@ void TestRecorderCapture::toolOutputIsBounded() {
     QVERIFY(rec.monitors().isEmpty());
 }
 
-void TestRecorderCapture::toolThatCannotStart() {
-    RecorderRig rig(RecorderRig::Tool::NotExecutable);
-    auto& rec = rig.make();
-    QVERIFY(rec.available());
-    QSignalSpy video(&rec, &qv::ui::Recorder::videoChanged);
-    rec.startVideo("m0", "", false, "1920x1080");
-    // Not left looking like a recording that runs forever.
-    QTRY_VERIFY(!rec.videoRecording());
-    QCOMPARE(rig.toast(), QString("Запись: не удалось запустить quorvel-capture"));
-    QTest::qWait(50);
-    QVERIFY(!rec.videoRecording());
-}
-
 void TestRecorderCapture::namesTakenInTheSameSecond() {
     const QDateTime now(QDate(2025, 12, 31), QTime(23, 59, 58));
     QTemporaryDir dir;
-    const QString folder = dir.filePath("new/deeper");
-    const QString first = qv::ui::Recorder::newFileName(folder, "wav", now);
-    QVERIFY(QDir(folder).exists());
-    QCOMPARE(first, folder + "/QUORVEL 2025-12-31 23-59-58.wav");
-    for (int n = 2; n <= 4; ++n) {
-        QFile(folder + (n == 2 ? "/QUORVEL 2025-12-31 23-59-58.wav"
-                               : QString("/QUORVEL 2025-12-31 23-59-58 (%1).wav").arg(n - 1)))
-            .open(QIODevice::WriteOnly);
-        QCOMPARE(qv::ui::Recorder::newFileName(folder, "wav", now),
-                 QString(folder + "/QUORVEL 2025-12-31 23-59-58 (%1).wav").arg(n));
+    const QString stem = dir.filePath("new/deeper/QUORVEL 2025-12-31 23-59-58");
+    for (const QString& expected : {stem + ".wav", stem + " (2).wav", stem + " (3).wav"}) {
+        const QString name = qv::ui::Recorder::newFileName(dir.filePath("new/deeper"), "wav", now);
+        QCOMPARE(name, expected);
+        QVERIFY(QFile(name).open(QIODevice::WriteOnly)); // the folder was made
     }
     // Another extension is another name.
-    QCOMPARE(qv::ui::Recorder::newFileName(folder, "mp3", now),
-             folder + "/QUORVEL 2025-12-31 23-59-58.mp3");
-
-    // Through the recorder: the tool creates its file, so the next one in that second gets (2).
-    RecorderRig rig;
-    auto& rec = rig.make();
-    for (int i = 0; i < 2; ++i) {
-        rec.startAudio({"spk"}, "", "wav");
-        rec.stopAudio();
-        QTRY_VERIFY(!rec.audioRecording());
-    }
-    const auto runs = rig.runsOf("audio");
-    QCOMPARE(runs.size(), size_t(2));
-    QCOMPARE(runs[0].args[2], rig.audioDir + "/QUORVEL 2024-03-05 07-08-09.wav");
-    QCOMPARE(runs[1].args[2], rig.audioDir + "/QUORVEL 2024-03-05 07-08-09 (2).wav");
+    QCOMPARE(qv::ui::Recorder::newFileName(dir.filePath("new/deeper"), "mp3", now), stem + ".mp3");
 }
 
 void TestRecorderCapture::listsFromTheTool() {
@@ -358,8 +333,6 @@ void TestRecorderCapture::clocksAndTicks() {
     rig.nowMs += 3725000;
     QCOMPARE(rec.videoSeconds(), 3725);
     QCOMPARE(rec.timeText(rec.videoSeconds()), QString("01:02:05"));
-    QCOMPARE(rec.timeText(59), QString("00:00:59"));
-    QCOMPARE(rec.timeText(3600), QString("01:00:00"));
     QCOMPARE(rec.timeText(360000), QString("100:00:00"));
     QCOMPARE(rec.timeText(-5), QString("00:00:00"));
     QTRY_VERIFY(ticks.count() >= 2);
@@ -396,7 +369,7 @@ void TestRecorderCapture::destructionStopsWaitsAndKills() {
         QVERIFY(clock.elapsed() >= 140);
         for (const ToolRun& run : rig.runs()) {
             QCOMPARE(run.input, QStringList{"stop"});
-            QVERIFY(run.exited);
+            QVERIFY(run.exited());
         }
         QVERIFY(!QFile::exists(block)); // the block goes with the Recorder
     }
@@ -416,7 +389,7 @@ void TestRecorderCapture::destructionStopsWaitsAndKills() {
         QVERIFY2(clock.elapsed() >= 290 && clock.elapsed() < 3000,
                  qPrintable(QString::number(clock.elapsed())));
         QVERIFY(processGone(pid));
-        QVERIFY(!rig.runs()[0].exited);
+        QVERIFY(!rig.runs()[0].exited());
     }
 }
 
