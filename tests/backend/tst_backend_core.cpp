@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include <functional>
+
 using namespace qv::test;
 using qv::ui::Backend;
 
@@ -164,41 +166,34 @@ private slots:
 
     // ---- Events ----
 
-    void configEventWaitsForOutstandingReplies() {
+    // A document from the engine is taken at once when nothing is outstanding; otherwise only the
+    // newest one, once every reply has come and every merged edit has gone out.
+    void configEventWaitsForOutstandingRepliesAndMergedEdits() {
         BackendRig rig;
         rig.startReady();
-        Json idle = smallMixerDocument(); // nothing outstanding: taken at once
-        idle["devices"][0]["gainDb"] = -8;
-        rig.transport->deliver(Json{{"event", "config"}, {"config", idle}});
-        QCOMPARE(rig.backend->config().findDevice("out:hp")->gainDb, -8.0f);
-
-        rig.backend->toggleRoute("system", "out:hp"); // reply outstanding
-        const Json edit = rig.transport->takeSent().at(0);
-
-        for (double gain : {-1.0, -2.0, -3.0}) {
+        const auto deliverGain = [&](double gain) {
             Json doc = smallMixerDocument();
             doc["sources"][2]["gainDb"] = gain;
             rig.transport->deliver(Json{{"event", "config"}, {"config", doc}});
-        }
-        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, 0.0f);
-        QVERIFY(rig.backend->hasDeferredConfig());
+        };
+        deliverGain(-8);
+        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -8.0f);
 
+        rig.backend->toggleRoute("system", "out:hp"); // reply outstanding
+        const Json edit = rig.transport->takeSent().at(0);
+        for (double gain : {-1.0, -2.0, -3.0})
+            deliverGain(gain);
+        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -8.0f);
+        QVERIFY(rig.backend->hasDeferredConfig());
         QSignalSpy changed(rig.backend.get(), &Backend::changed);
         rig.transport->reply(edit);
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -3.0f);
         QVERIFY(!rig.backend->hasDeferredConfig());
-        QCOMPARE(changed.count(), 1); // only the newest document was taken over
-    }
+        QCOMPARE(changed.count(), 1);
 
-    void configEventWaitsForMergedEdits() {
-        BackendRig rig;
-        rig.startReady();
         rig.backend->setSource("app:discord.exe", {{"gainDb", -7}}, true);
-        Json doc = smallMixerDocument();
-        doc["sources"][2]["gainDb"] = -30;
-        rig.transport->deliver(Json{{"event", "config"}, {"config", doc}});
+        deliverGain(-30);
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -7.0f);
-
         QTRY_COMPARE(rig.transport->sent().size(), 1); // the merged edit went out
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -7.0f);
         rig.answerAll();
@@ -208,20 +203,62 @@ private slots:
     // ---- The edit path ----
 
     // Refused edits are tried on a copy of the mirror: a valid part (the gain) is not kept when
-    // another part is refused.
+    // another part is refused. Refusals say why, send nothing and change nothing.
     void refusedEditShowsTextSendsNothingKeepsNothing() {
-        BackendRig rig;
-        rig.startReady();
-        const std::string before = rig.mirror();
-        const int revision = rig.backend->revision();
-        rig.backend->setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
-        QCOMPARE(rig.backend->toast(), QStringLiteral("«Слышать себя» — только для микрофона"));
-        rig.backend->removeSource("system");
-        QCOMPARE(rig.backend->toast(),
-                 QStringLiteral("«Все звуки» не удаляется — его можно скрыть"));
-        QVERIFY(rig.transport->sent().isEmpty());
-        QCOMPARE(rig.mirror(), before);
-        QCOMPARE(rig.backend->revision(), revision);
+        struct Refusal {
+            const char* name;
+            std::function<void(Json&)> document;
+            std::function<void(Backend&)> action;
+            const char* toast;
+        };
+        const auto noOutput = [](Json& doc) { doc["devices"] = Json::array(); };
+        const auto disabledOutput = [](Json& doc) {
+            doc["devices"] =
+                Json::parse(R"([{"id":"out:hp","kind":"physical","state":"disabled"}])");
+        };
+        const auto mic2Monitored = [](Json& doc) { doc["sources"][1]["monitor"] = true; };
+        const char* needsOutput =
+            "Чтобы слышать себя, добавьте наушники: «Добавить» → «Наушники и колонки»";
+        const Refusal refusals[] = {
+            {"monitor on an app",
+             {},
+             [](Backend& b) {
+                 b.setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
+             },
+             "«Слышать себя» — только для микрофона"},
+            {"remove all sounds",
+             {},
+             [](Backend& b) { b.removeSource("system"); },
+             "«Все звуки» не удаляется — его можно скрыть"},
+            {"monitor without output", noOutput, [](Backend& b) { b.setMonitor("in:mic1", true); },
+             needsOutput},
+            {"monitor with only a disabled output", disabledOutput,
+             [](Backend& b) { b.setMonitor("in:mic1", true); }, needsOutput},
+            // The monitored microphone keeps its monitor.
+            {"monitor on a missing source", mic2Monitored,
+             [](Backend& b) { b.setMonitor("in:gone", true); }, "нет источника «in:gone»"},
+            {"monitor on no microphone", mic2Monitored,
+             [](Backend& b) { b.setMonitor("app:discord.exe", true); },
+             "«Слышать себя» — только для микрофона"},
+            {"voice without microphone",
+             [](Json& doc) { doc["sources"].erase(0), doc["sources"].erase(0); },
+             [](Backend& b) { b.toggleVoice(); },
+             "Голос менять не на чем: добавьте микрофон — «Добавить» → «Микрофоны»"},
+        };
+        for (const Refusal& r : refusals) {
+            BackendRig rig;
+            Json doc = smallMixerDocument();
+            if (r.document)
+                r.document(doc);
+            rig.startReady(doc);
+            const std::string before = rig.mirror();
+            const int revision = rig.backend->revision();
+            r.action(*rig.backend);
+            QVERIFY2(rig.backend->toast() == QString::fromUtf8(r.toast), r.name);
+            QVERIFY2(rig.transport->sent().isEmpty(), r.name);
+            QVERIFY2(rig.mirror() == before, r.name);
+            QVERIFY2(rig.backend->revision() == revision, r.name);
+        }
     }
 
     void acceptedEditMovesMirrorBeforeSending() {
@@ -311,7 +348,8 @@ private slots:
     // ---- Quitting ----
 
     // Pending live edits go out before "quit"; the completion runs once, on the answer or after
-    // the timeout, and a late answer changes nothing.
+    // the timeout, and a late answer changes nothing. With the demo engine or without a link it
+    // runs at once, from the event loop, not from inside the call.
     void quitCompletesOnceOnAnswerOrTimeout() {
         for (const bool answered : {true, false}) {
             BackendRig rig; // 150 ms timeout
@@ -330,29 +368,19 @@ private slots:
             rig.transport->reply(sent[1]);
             QCOMPARE(done, 1);
         }
-    }
-
-    void quitAtOnceWithDemoOrWithoutLink_data() {
-        QTest::addColumn<bool>("demo");
-        QTest::addColumn<bool>("connected");
-        QTest::newRow("demo engine") << true << true;
-        QTest::newRow("not connected") << false << false;
-    }
-
-    void quitAtOnceWithDemoOrWithoutLink() {
-        QFETCH(bool, demo);
-        QFETCH(bool, connected);
-        Backend::Timings t = BackendRig::shortTimings();
-        t.quitTimeoutMs = 60000;
-        BackendRig rig(t);
-        rig.transport->setDemo(demo);
-        if (connected)
-            rig.startReady();
-        int done = 0;
-        rig.backend->quitAll([&] { ++done; });
-        QCOMPARE(done, 0); // from the event loop, not from inside the call
-        QTRY_COMPARE_WITH_TIMEOUT(done, 1, 1000);
-        QVERIFY(rig.transport->sentWithCmd("quit").empty());
+        for (const bool demo : {true, false}) {
+            Backend::Timings t = BackendRig::shortTimings();
+            t.quitTimeoutMs = 60000;
+            BackendRig rig(t);
+            rig.transport->setDemo(demo);
+            if (demo)
+                rig.startReady();
+            int done = 0;
+            rig.backend->quitAll([&] { ++done; });
+            QCOMPARE(done, 0);
+            QTRY_COMPARE_WITH_TIMEOUT(done, 1, 1000);
+            QVERIFY(rig.transport->sentWithCmd("quit").empty());
+        }
     }
 
     // ---- Invokables built from other invokables ----
@@ -373,28 +401,6 @@ private slots:
         QCOMPARE_JSON(sent["hotkeys"], (Json{{"voice", ""}}));
     }
 
-    void setMonitorNeedsAnOutput_data() {
-        QTest::addColumn<QString>("devices");
-        QTest::newRow("no output") << "[]";
-        QTest::newRow("only a disabled output")
-            << R"([{"id":"out:hp","kind":"physical","name":"Наушники","state":"disabled"}])";
-    }
-
-    void setMonitorNeedsAnOutput() {
-        QFETCH(QString, devices);
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["devices"] = Json::parse(devices.toStdString());
-        rig.startReady(doc);
-        const std::string before = rig.mirror();
-        rig.backend->setMonitor("in:mic1", true);
-        QCOMPARE(rig.backend->toast(),
-                 QStringLiteral(
-                     "Чтобы слышать себя, добавьте наушники: «Добавить» → «Наушники и колонки»"));
-        QVERIFY(rig.transport->sent().isEmpty());
-        QCOMPARE(rig.mirror(), before);
-    }
-
     void setMonitorKeepsOneMicrophone() {
         BackendRig rig;
         Json doc = smallMixerDocument();
@@ -413,18 +419,6 @@ private slots:
             QStringLiteral("Вы слышите себя в «Наушники» — только для проверки, потом выключите"));
         QVERIFY(source(*rig.backend, "in:mic1").monitor);
         QVERIFY(!source(*rig.backend, "in:mic2").monitor);
-
-        // A microphone that does not exist (or is no microphone): the refusal stays visible and
-        // the monitored one keeps its monitor.
-        const std::pair<const char*, QString> refusals[] = {
-            {"in:gone", QStringLiteral("нет источника «in:gone»")},
-            {"app:discord.exe", QStringLiteral("«Слышать себя» — только для микрофона")}};
-        for (const auto& [id, text] : refusals) {
-            rig.backend->setMonitor(id, true);
-            QCOMPARE(rig.backend->toast(), text);
-            QVERIFY(rig.transport->takeSent().empty());
-            QVERIFY(source(*rig.backend, "in:mic1").monitor);
-        }
     }
 
     void toggleVoiceSwitchesEveryMicrophoneWithOneToast() {
@@ -447,28 +441,27 @@ private slots:
         QVERIFY(!source(*rig.backend, "in:mic2").fx.voice.on);
     }
 
-    void toggleVoiceWithoutMicrophoneSendsNothingAndSaysSo() {
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["sources"].erase(0);
-        doc["sources"].erase(0);
-        rig.startReady(doc);
-        rig.backend->toggleVoice();
-        QVERIFY(rig.transport->takeSent().empty());
-        QCOMPARE(
-            rig.backend->toast(),
-            QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → «Микрофоны»"));
-    }
-
-    void setMicMutedTouchesOnlyMicrophonesThatDiffer() {
+    // Switches over many strips touch only the strips that differ; collapsing skips hidden ones.
+    void bulkSwitchesTouchOnlyWhatDiffers() {
         BackendRig rig;
         Json doc = smallMixerDocument();
         doc["sources"][1]["mute"] = true;
+        doc["sources"][1]["ui"] = {{"collapsed", true}};
+        doc["sources"].push_back(
+            {{"id", "in:hidden"}, {"kind", "physical_input"}, {"ui", {{"hidden", true}}}});
+        doc["devices"].push_back(
+            {{"id", "out:spk"}, {"kind", "physical"}, {"ui", {{"collapsed", true}}}});
         rig.startReady(doc);
         rig.backend->setMicMuted(true);
-        const std::vector<Json> sent = rig.transport->takeSent();
-        QCOMPARE(sent.size(), size_t(1));
+        std::vector<Json> sent = rig.transport->takeSent();
+        QCOMPARE(sent.size(), size_t(2));
         QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
+        QCOMPARE_JSON(sent[1]["id"], Json("in:hidden"));
+        rig.backend->setAllCollapsed(true);
+        sent = rig.transport->takeSent();
+        QCOMPARE(commandNames(sent), (std::vector<std::string>{"setSource", "setDevice"}));
+        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
+        QCOMPARE_JSON(sent[1]["id"], Json("out:hp"));
     }
 
     void endpointAddedSwitchesAndVisibility() {
@@ -486,25 +479,6 @@ private slots:
         QCOMPARE_JSON(sent[1]["id"], Json("in:mic2"));
         QCOMPARE_JSON(sent[2]["ui"], (Json{{"hidden", true}, {"alwaysShow", false}}));
         QCOMPARE_JSON(sent[3]["ui"], (Json{{"hidden", false}, {"collapsed", false}}));
-    }
-
-    void setAllCollapsedOnlyTouchesStripsThatDiffer() {
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["sources"][1]["ui"] = {{"collapsed", true}};
-        doc["sources"].push_back(
-            {{"id", "in:hidden"}, {"kind", "physical_input"}, {"ui", {{"hidden", true}}}});
-        doc["devices"].push_back({{"id", "out:spk"},
-                                  {"kind", "physical"},
-                                  {"name", "Колонки"},
-                                  {"ui", {{"collapsed", true}}}});
-        rig.startReady(doc);
-        rig.backend->setAllCollapsed(true);
-        std::vector<Json> sent = rig.transport->takeSent();
-        QCOMPARE(sent.size(), size_t(2));
-        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
-        QCOMPARE_JSON(sent[1]["id"], Json("out:hp"));
-        QCOMPARE_JSON(sent[1]["cmd"], Json("setDevice"));
     }
 
     void engineControlAndDemoRequests() {
