@@ -1,4 +1,4 @@
-// The preset lists shown to QML and the equaliser curve with its gain correction.
+// The equaliser curve with its gain correction, and the voice preset lookup.
 
 #include "backend/presets.h"
 #include "config/catalogue.h"
@@ -123,23 +123,6 @@ TEST(EqCorrection, CataloguePresetsMeetTheirTargets) {
     std::printf("largest centre error over the catalogue: %.6f dB (%s)\n", worst, worstId.c_str());
     RecordProperty("largest_centre_error_db", std::to_string(worst));
     EXPECT_LT(worst, 0.05);
-}
-
-// The lists are the catalogue's; what they add is the curve of each preset and the category's
-// name.
-TEST(PresetLists, EqPresetsCarryTheirCurves) {
-    const QVariantList& list = presets::eqPresetList();
-    const auto catalogue = qv::eqPresetCatalogue();
-    ASSERT_EQ(list.size(), qsizetype(catalogue.size()));
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const QVariantMap p = list[i].toMap();
-        EXPECT_EQ(p.value("id").toString().toStdString(), catalogue[i].id);
-        EXPECT_FALSE(p.value("categoryName").toString().isEmpty()) << i;
-        const QVariantList bands = p.value("bands").toList();
-        ASSERT_EQ(bands.size(), 10);
-        EXPECT_EQ(p.value("curve").toList(), presets::eqCurve(bands, 48)) << i;
-    }
-    EXPECT_EQ(&presets::eqPresetList(), &list); // built once
 }
 
 TEST(PresetLists, VoicePresetIndexIsTheCatalogueIndex) {

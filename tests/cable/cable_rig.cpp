@@ -1,12 +1,10 @@
 #include "tests/cable/cable_rig.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpSocket>
-
-#include <initializer_list>
-#include <utility>
 
 namespace qv::test {
 
@@ -48,7 +46,8 @@ void LoopbackServer::serve(QTcpSocket* socket) {
             if (line.toLower().startsWith("user-agent:"))
                 m_userAgents << line.mid(11).trimmed();
         }
-        const Response r = m_routes.value(path, Response{404, "<html>not here</html>", {}, false, -1, false});
+        const Response r =
+            m_routes.value(path, Response{404, "<html>not here</html>", {}, false, -1, false});
         if (r.hold)
             return;
         // The client reads the status code, never the reason phrase.
@@ -77,68 +76,29 @@ QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries) {
         }
         return c ^ 0xFFFFFFFFu;
     };
-    // Little-endian fields of 2 or 4 bytes, as {value, width} pairs.
-    const auto fields = [](QByteArray& out, std::initializer_list<std::pair<quint32, int>> list) {
-        for (const auto& [value, width] : list)
-            for (int i = 0; i < width; ++i)
-                out.append(char((value >> (8 * i)) & 0xFF));
-    };
-
     QByteArray archive, directory;
+    QDataStream file(&archive, QIODevice::WriteOnly), index(&directory, QIODevice::WriteOnly);
+    file.setByteOrder(QDataStream::LittleEndian);
+    index.setByteOrder(QDataStream::LittleEndian);
+    using u16 = quint16;
     for (const auto& [name, data] : entries) {
         const quint32 offset = quint32(archive.size()), crc = crc32(data);
-        const quint32 size = quint32(data.size()), nameSize = quint32(name.size());
-        // Local header: version 1.0, no flags, stored, a fixed date, sizes, name.
-        fields(archive, {{0x04034b50, 4},
-                         {10, 2},
-                         {0, 2},
-                         {0, 2},
-                         {0, 2},
-                         {0x21, 2},
-                         {crc, 4},
-                         {size, 4},
-                         {size, 4},
-                         {nameSize, 2},
-                         {0, 2}});
-        archive += name + data;
-        fields(directory, {{0x02014b50, 4},
-                           {20, 2},
-                           {10, 2},
-                           {0, 2},
-                           {0, 2},
-                           {0, 2},
-                           {0x21, 2},
-                           {crc, 4},
-                           {size, 4},
-                           {size, 4},
-                           {nameSize, 2},
-                           {0, 2},
-                           {0, 2},
-                           {0, 2},
-                           {0, 2},
-                           {0, 4},
-                           {offset, 4}});
-        directory += name;
+        const quint32 size = quint32(data.size());
+        // Version 1.0, no flags, stored, a fixed date, the sizes and the name's length.
+        file << quint32(0x04034b50) << u16(10) << u16(0) << u16(0) << u16(0) << u16(0x21) << crc
+             << size << size << u16(name.size()) << u16(0);
+        file.writeRawData(name.constData(), int(name.size()));
+        file.writeRawData(data.constData(), int(data.size()));
+        index << quint32(0x02014b50) << u16(20) << u16(10) << u16(0) << u16(0) << u16(0)
+              << u16(0x21) << crc << size << size << u16(name.size()) << u16(0) << u16(0) << u16(0)
+              << u16(0) << quint32(0) << offset;
+        index.writeRawData(name.constData(), int(name.size()));
     }
-    const quint32 count = quint32(entries.size()), directoryOffset = quint32(archive.size());
-    archive += directory;
-    fields(archive, {{0x06054b50, 4},
-                     {0, 2},
-                     {0, 2},
-                     {count, 2},
-                     {count, 2},
-                     {quint32(directory.size()), 4},
-                     {directoryOffset, 4},
-                     {0, 2}});
+    const quint32 directoryOffset = quint32(archive.size());
+    file.writeRawData(directory.constData(), int(directory.size()));
+    file << quint32(0x06054b50) << u16(0) << u16(0) << u16(entries.size()) << u16(entries.size())
+         << quint32(directory.size()) << directoryOffset << u16(0);
     return archive;
-}
-
-void ManualWaitTimer::advance(int ms) {
-    m_now += ms;
-    if (m_active && m_now >= m_deadline) {
-        m_active = false;
-        emit timeout();
-    }
 }
 
 CableRig::CableRig(const QString& workName, const Json& config) {
@@ -204,10 +164,6 @@ QString CableRig::leaveInstaller(const QByteArray& content) {
 void CableRig::showCable(bool present) {
     transport->deliver(
         Json{{"event", "endpoints"}, {"endpoints", present ? cableEndpoints() : Json::array()}});
-}
-
-std::vector<Json> CableRig::sentCommands(const std::string& cmd) const {
-    return transport->sentWithCmd(cmd);
 }
 
 Json CableRig::documentWithoutVirtualMic() {

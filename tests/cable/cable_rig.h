@@ -56,14 +56,20 @@ QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
 
 class ManualWaitTimer : public qv::ui::CableWaitTimer {
 public:
-    void start(int ms) override { m_deadline = m_now + ms, m_active = true; }
-    void stop() override { m_active = false; }
-    bool active() const { return m_active; }
-    void advance(int ms);
+    void start(int ms) override { left = ms, running = true; }
+    void stop() override { running = false; }
+    bool active() const { return running; }
+    void advance(int ms) {
+        left -= ms;
+        if (running && left <= 0) {
+            running = false;
+            emit timeout();
+        }
+    }
 
 private:
-    qint64 m_now = 0, m_deadline = 0;
-    bool m_active = false;
+    qint64 left = 0;
+    bool running = false;
 };
 
 // A started installer the test ends by hand.
@@ -103,7 +109,9 @@ struct CableRig : BackendRig {
     QString leaveInstaller(const QByteArray& content = "left-over installer");
     // The engine reports the VB-CABLE endpoints (or none).
     void showCable(bool present);
-    std::vector<nlohmann::json> sentCommands(const std::string& cmd) const;
+    std::vector<nlohmann::json> sentCommands(const std::string& cmd) const {
+        return transport->sentWithCmd(cmd);
+    }
     QString state() const { return setup->state(); }
 
     static nlohmann::json documentWithoutVirtualMic();
