@@ -54,6 +54,14 @@ bool writeFile(const QString& path, const QByteArray& content);
 // A ZIP archive with the entries stored uncompressed.
 QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
 
+// Where the setup asks for the driver package first, and such a package: the installer one
+// folder down, and enough padding to pass the size check.
+inline const QString kPackagePath = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip");
+inline QByteArray
+driverPackage(const QByteArray& installer = "VBCABLE Pack/VBCABLE_Setup_x64.exe") {
+    return storedZip({{installer, "installer bytes"}, {"readme.txt", QByteArray(2000, 'r')}});
+}
+
 class ManualWaitTimer : public qv::ui::CableWaitTimer {
 public:
     void start(int ms) override { left = ms, running = true; }

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using qv::test::CableRig;
+using qv::test::driverPackage;
 using qv::test::LoopbackServer;
 using Response = LoopbackServer::Response;
 
@@ -17,7 +18,7 @@ Q_DECLARE_METATYPE(Response)
 
 namespace {
 
-const QString kFirst = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip");
+const QString kFirst = qv::test::kPackagePath;
 const QString kSecond = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack43.zip");
 const QString kDamaged = QStringLiteral("Скачанный файл VB-CABLE повреждён — попробуйте ещё раз.");
 const QString kDownloadFailedEnd =
@@ -29,12 +30,6 @@ Response answer(int status, const QByteArray& body = {}) {
     r.status = status;
     r.body = body;
     return r;
-}
-
-// A driver package: the installer one folder down, and enough padding to pass the size check.
-QByteArray package(const QByteArray& installerName = "VBCABLE Pack/VBCABLE_Setup_x64.exe") {
-    return qv::test::storedZip(
-        {{installerName, "installer bytes"}, {"readme.txt", QByteArray(2000, 'r')}});
 }
 
 void startDownload(CableRig& rig, LoopbackServer& server) {
@@ -76,17 +71,17 @@ void CableDownloadTest::answers_data() {
     Response redirect = answer(302);
     redirect.location = "/mirror/pack.zip";
 
-    QTest::newRow("404 then 200") << answer(404) << answer(200, package())
+    QTest::newRow("404 then 200") << answer(404) << answer(200, driverPackage())
                                   << QStringList{kFirst, kSecond} << "cancelled" << declined;
     QTest::newRow("404 twice") << answer(404) << answer(404) << QStringList{kFirst, kSecond}
                                << "error" << failed;
     QTest::newRow("server error is not retried")
-        << answer(500) << answer(200, package()) << QStringList{kFirst} << "error" << failed;
+        << answer(500) << answer(200, driverPackage()) << QStringList{kFirst} << "error" << failed;
     QTest::newRow("redirect followed")
-        << redirect << answer(200, package()) << QStringList{kFirst, "/mirror/pack.zip"}
+        << redirect << answer(200, driverPackage()) << QStringList{kFirst, "/mirror/pack.zip"}
         << "cancelled" << declined;
     QTest::newRow("HTML page") << answer(200, "<html>" + QByteArray(3000, 'x') + "</html>")
-                               << answer(200, package()) << QStringList{kFirst} << "error"
+                               << answer(200, driverPackage()) << QStringList{kFirst} << "error"
                                << kDamaged;
     QTest::newRow("999 bytes") << answer(200, "PK" + QByteArray(997, 'x')) << Response()
                                << QStringList{kFirst} << "error" << kDamaged;
@@ -153,7 +148,7 @@ void CableDownloadTest::answers() {
 
 void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
     LoopbackServer server;
-    Response pack = answer(200, package());
+    Response pack = answer(200, driverPackage());
     server.route(kFirst, pack);
     CableRig rig(QStringLiteral("O'Brien's [data] & more"));
     // Left by an earlier run, and perhaps swapped since: only this run's package counts.
@@ -197,9 +192,10 @@ void CableDownloadTest::unpackFailures_data() {
     QTest::addColumn<QByteArray>("archive");
     QTest::addColumn<bool>("toolStarts");
     QTest::addColumn<QString>("messageStart"); // empty: the unpack-failed text
-    QTest::newRow("no installer inside") << package("VBCABLE Pack/other.exe") << true << "";
-    QTest::newRow("entry escaping the folder") << package("../VBCABLE_Setup_x64.exe") << true << "";
-    QTest::newRow("unpacker missing") << package() << false << "";
+    QTest::newRow("no installer inside") << driverPackage("VBCABLE Pack/other.exe") << true << "";
+    QTest::newRow("entry escaping the folder")
+        << driverPackage("../VBCABLE_Setup_x64.exe") << true << "";
+    QTest::newRow("unpacker missing") << driverPackage() << false << "";
     QTest::newRow("unpacked size over the cap")
         << qv::test::storedZip(
                {{"big.bin", QByteArray(65536, 'b')}, {"VBCABLE_Setup_x64.exe", "x"}})
@@ -237,7 +233,7 @@ void CableDownloadTest::unpackFailures() {
 
 void CableDownloadTest::saveFailureNamesTheFolder() {
     LoopbackServer server;
-    server.route(kFirst, answer(200, package()));
+    server.route(kFirst, answer(200, driverPackage()));
     CableRig rig;
     QFile blocker(rig.temp.path() + QStringLiteral("/work")); // a file where a folder must go
     QVERIFY(blocker.open(QIODevice::WriteOnly));

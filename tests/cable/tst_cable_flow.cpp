@@ -1,6 +1,7 @@
 // The setup's states from an installer at hand to the end, with the signature check, the
 // elevated start and the clock scripted, and the Backend fed by a scripted engine.
 
+#include "tests/backend/rows_support.h"
 #include "tests/cable/cable_rig.h"
 
 #include <QDir>
@@ -71,10 +72,7 @@ void CableFlowTest::signatureVerdicts() {
         rig.bundle();
     rig.verdict = verdict;
     qv::test::LoopbackServer server;
-    qv::test::LoopbackServer::Response pack;
-    pack.body = qv::test::storedZip({{"VBCABLE Pack/VBCABLE_Setup_x64.exe", "downloaded"},
-                                     {"readme.txt", QByteArray(2000, 'r')}});
-    server.route(QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip"), pack);
+    server.route(qv::test::kPackagePath, {200, qv::test::driverPackage(), {}, false, -1, false});
     rig.create([&](qv::ui::CableEnvironment& env) { env.downloadServer = server.base(); });
     rig.setup->install();
     QTRY_VERIFY_WITH_TIMEOUT(rig.state() != "download" && rig.state() != "unpack", 10000);
@@ -239,11 +237,8 @@ void CableFlowTest::finishPointsTheVirtualMicrophoneAtTheCable() {
     if (!virtualMic.isEmpty())
         config["devices"].push_back(Json::parse(virtualMic.toStdString()));
     CableRig rig(QStringLiteral("work"), config);
-    Json device = Json::object();
-    device["id"] = "virtual_mic";
-    device["available"] = driverAvailable;
-    Json state = Json::object();
-    state["devices"] = Json::array({device});
+    const Json state =
+        qv::test::stateWith(Json::array(), {qv::test::deviceState("virtual_mic", driverAvailable)});
     rig.transport->deliver(Json{{"event", "state"}, {"state", state}});
     rig.showCable(true);
     rig.create();
