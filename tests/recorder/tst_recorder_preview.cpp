@@ -64,8 +64,7 @@ private slots:
     void sizeRules();
     void scalerKeepsTheShape();
     void placeholderWithoutTheTool();
-    void previewProcessFollowsTheDialog();
-    void handOverBetweenPreviewAndRecording();
+    void previewProcessAndRecordingHandOver();
     void pollSkipsDamagedFrames();
     void previewImagesFromAnotherThread();
 };
@@ -134,9 +133,12 @@ void TestRecorderPreview::placeholderWithoutTheTool() {
     QVERIFY(reported.isEmpty());
 }
 
-void TestRecorderPreview::previewProcessFollowsTheDialog() {
+// The preview process follows the dialog's target; a recording takes the preview over and hands
+// it back to a new preview process when it ends while the preview is still wanted.
+void TestRecorderPreview::previewProcessAndRecordingHandOver() {
     RecorderRig rig;
     rig.script("preview", {R"(print {"event":"started"})", "frame 64 36 112233", "wait stop"});
+    rig.script("video", {"wait stop", R"(print {"event":"stopped","file":"$OUT"})"});
     auto& rec = rig.make();
     rec.startPreview("m0", 641, 0);
     QVERIFY(rec.previewProcessRunning());
@@ -147,27 +149,10 @@ void TestRecorderPreview::previewProcessFollowsTheDialog() {
     QCOMPARE(rig.runsOf("preview")[0].args,
              QStringList({"preview", "--target", "m0", "--preview", rec.previewBlockName(),
                           "--preview-size", "640x360", "--parent", rig.pid()}));
-
     rec.startPreview("m0", 640, 0); // the same target: nothing new
     rec.startPreview("w1", 640, 0);
     QCOMPARE(rec.previewTarget(), QString("w1"));
-    const int serial = rec.previewSerial();
-    rec.stopPreview();
-    QVERIFY(!rec.previewOn());
-    QVERIFY(!rec.previewPolling());
-    QVERIFY(!rec.previewReady());
-    QCOMPARE(rec.previewSerial(), serial + 1);
-    QTRY_VERIFY(rig.runsOf("preview")[0].exited());
-    QCOMPARE(rig.runsOf("preview").size(), size_t(1));
-    QCOMPARE(rig.runsOf("preview")[0].input, QStringList({"target w1", "stop"}));
-}
 
-void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
-    RecorderRig rig;
-    rig.script("video", {"wait stop", R"(print {"event":"stopped","file":"$OUT"})"});
-    auto& rec = rig.make();
-    rec.startPreview("m0", 640, 360);
-    QVERIFY(rec.previewProcessRunning());
     rec.startVideo("w3", "", false, "1920x1080");
     QVERIFY(!rec.previewProcessRunning()); // the recording feeds the preview now
     QVERIFY(rec.previewPolling());
@@ -176,16 +161,19 @@ void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
              QStringList({"--preview", rec.previewBlockName(), "--preview-size", "640x360",
                           "--preview-on", "1"}));
     QTRY_VERIFY(rig.runsOf("preview")[0].exited());
-    QCOMPARE(rig.runsOf("preview")[0].input, QStringList{"stop"});
-
+    QCOMPARE(rig.runsOf("preview")[0].input, QStringList({"target w1", "stop"}));
     rec.stopVideo();
     QTRY_VERIFY(!rec.videoRecording());
-    // The preview is still wanted: a preview process takes over the recording's target.
     QVERIFY(rec.previewProcessRunning());
     QTRY_COMPARE(rig.runsOf("preview").size(), size_t(2));
     QCOMPARE(rig.runsOf("preview")[1].args.mid(0, 3), QStringList({"preview", "--target", "w3"}));
 
+    const int serial = rec.previewSerial();
     rec.stopPreview();
+    QVERIFY(!rec.previewOn());
+    QVERIFY(!rec.previewPolling());
+    QVERIFY(!rec.previewReady());
+    QCOMPARE(rec.previewSerial(), serial + 1);
     rec.startVideo("m1", "", false, "1920x1080");
     QTRY_COMPARE(rig.runsOf("video").size(), size_t(2));
     QCOMPARE(rig.runsOf("video")[1].args.mid(15, 2), QStringList({"--preview-on", "0"}));
@@ -194,6 +182,7 @@ void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
     QVERIFY(!rec.previewProcessRunning());
     QTest::qWait(50);
     QCOMPARE(rig.runsOf("preview").size(), size_t(2));
+    QTRY_VERIFY(rig.runsOf("preview")[1].exited());
 }
 
 // The reader's checks are preview_block_test's; here: each frame is taken once, a refused frame
