@@ -41,8 +41,6 @@ class BackendCoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- Connection and request ids ----
-
     void connectionSequenceAndIdsAcrossReconnections() {
         BackendRig rig;
         QSignalSpy connection(rig.backend.get(), &Backend::connectionChanged);
@@ -117,8 +115,6 @@ private slots:
         QCOMPARE(rig.transport->sent().first(), expected);
     }
 
-    // ---- Replies ----
-
     // Replies of other shapes are tst_backend_input's malformedMessages rows.
     void failedReplyShowsTextAndReloads() {
         BackendRig rig;
@@ -164,8 +160,6 @@ private slots:
         QVERIFY(rig.transport->takeSent().empty());
     }
 
-    // ---- Events ----
-
     // A document from the engine is taken at once when nothing is outstanding; otherwise only the
     // newest one, once every reply has come and every merged edit has gone out.
     void configEventWaitsForOutstandingRepliesAndMergedEdits() {
@@ -199,8 +193,6 @@ private slots:
         rig.answerAll();
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -30.0f);
     }
-
-    // ---- The edit path ----
 
     // Refused edits are tried on a copy of the mirror: a valid part (the gain) is not kept when
     // another part is refused. Refusals say why, send nothing and change nothing.
@@ -295,8 +287,6 @@ private slots:
         QVERIFY(rig.transport->sentWithCmd("setSource").empty());
     }
 
-    // ---- Live edits ----
-
     void liveDragThenReleaseSendsMergedValuesThenFinal() {
         Backend::Timings t = BackendRig::shortTimings();
         t.flushMs = 60000; // flushed only by the release
@@ -345,8 +335,6 @@ private slots:
         QCOMPARE_JSON(tail[2]["gainDb"], Json(-9));
     }
 
-    // ---- Quitting ----
-
     // Pending live edits go out before "quit"; the completion runs once, on the answer or after
     // the timeout, and a late answer changes nothing. With the demo engine or without a link it
     // runs at once, from the event loop, not from inside the call.
@@ -382,8 +370,6 @@ private slots:
             QVERIFY(rig.transport->sentWithCmd("quit").empty());
         }
     }
-
-    // ---- Invokables built from other invokables ----
 
     void setHotkeyTakesTheKeyFromAnotherAction() {
         BackendRig rig;
@@ -500,8 +486,6 @@ private slots:
         QCOMPARE(commandNames(rig.transport->takeSent()),
                  std::vector<std::string>{"listEndpoints"});
     }
-
-    // ---- Toast ----
 
     void toastReplacedThenCleared() {
         Backend::Timings t = BackendRig::shortTimings();

@@ -29,8 +29,6 @@ class BackendInputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- QML values to JSON ----
-
     void variantToJson_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("json");
@@ -90,8 +88,6 @@ private slots:
         QCOMPARE(map["big"].toLongLong(), 9007199254740993LL);
         QCOMPARE_JSON(qv::ui::variantToJson(qv::ui::jsonToVariant(j)), j);
     }
-
-    // ---- Engine messages of unexpected shape ----
 
     void malformedMessages_data() {
         QTest::addColumn<QByteArray>("message");

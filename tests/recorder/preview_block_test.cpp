@@ -137,8 +137,6 @@ TEST(PreviewFrame, DropsACopyThatTheWriterChangedMeanwhile) {
               FrameRead::NoTarget);
 }
 
-// ---- The block file ----
-
 class PreviewBlockFile : public ::testing::Test {
 protected:
     void SetUp() override {
