@@ -53,7 +53,6 @@ private slots:
     void packageUnpacksIntoAFolderThatNeedsQuoting();
     void unpackFailures_data();
     void unpackFailures();
-    void saveFailureNamesTheFolder();
     void cancelStopsADownloadQuietly();
     void serverAddressIsTheVendorsOnly();
 };
@@ -187,32 +186,39 @@ void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
 }
 
 // A package that does not unpack to an installer, or unpacks to far more than it weighs (past the
-// cap the unpack is stopped), leaves nothing behind and is never checked.
+// cap the unpack is stopped), or cannot be saved, leaves nothing behind and is never checked.
 void CableDownloadTest::unpackFailures_data() {
     QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<bool>("toolStarts");
+    QTest::addColumn<QString>("breakage");     // "no unpacker" or "no folder" to save in
     QTest::addColumn<QString>("messageStart"); // empty: the unpack-failed text
-    QTest::newRow("no installer inside") << driverPackage("VBCABLE Pack/other.exe") << true << "";
-    QTest::newRow("entry escaping the folder")
-        << driverPackage("../VBCABLE_Setup_x64.exe") << true << "";
-    QTest::newRow("unpacker missing") << driverPackage() << false << "";
+    QTest::newRow("no installer inside") << driverPackage("VBCABLE Pack/other.exe") << ""
+                                         << "";
+    QTest::newRow("entry escaping the folder") << driverPackage("../VBCABLE_Setup_x64.exe") << ""
+                                               << "";
+    QTest::newRow("unpacker missing") << driverPackage() << "no unpacker"
+                                      << "";
     QTest::newRow("unpacked size over the cap")
         << qv::test::storedZip(
                {{"big.bin", QByteArray(65536, 'b')}, {"VBCABLE_Setup_x64.exe", "x"}})
-        << true << "Распакованный VB-CABLE занимает больше";
+        << ""
+        << "Распакованный VB-CABLE занимает больше";
+    QTest::newRow("save failure names the folder") << driverPackage() << "no folder"
+                                                   << "Не удалось сохранить VB-CABLE в ";
 }
 
 void CableDownloadTest::unpackFailures() {
     QFETCH(QByteArray, archive);
-    QFETCH(bool, toolStarts);
+    QFETCH(QString, breakage);
     QFETCH(QString, messageStart);
     LoopbackServer server;
     server.route(kFirst, answer(200, archive));
     CableRig rig;
+    if (breakage == "no folder") // a file where a folder must go
+        QVERIFY(qv::test::writeFile(rig.temp.path() + "/work", "file"));
     rig.create([&](qv::ui::CableEnvironment& env) {
         env.downloadServer = server.base();
         env.maxUnpackedBytes = 16384;
-        if (!toolStarts)
+        if (breakage == "no unpacker")
             env.system.unpackCommand = [](const QString&, const QString&) {
                 return qv::ui::UnpackCommand{QStringLiteral("/nonexistent/bsdtar"), {}};
             };
@@ -220,29 +226,18 @@ void CableDownloadTest::unpackFailures() {
     rig.setup->install();
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 10000);
+    QCOMPARE(rig.state(), QStringLiteral("error"));
     if (messageStart.isEmpty())
         QCOMPARE(rig.setup->message(),
                  QStringLiteral("Не удалось распаковать VB-CABLE (%1).")
                      .arg(QDir::toNativeSeparators(rig.setup->packagePath())));
+    else if (breakage == "no folder")
+        QCOMPARE(rig.setup->message(), messageStart + QDir::toNativeSeparators(rig.workFolder));
     else
         QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
     QVERIFY(rig.verified.isEmpty());
     QVERIFY(!QFile::exists(rig.temp.path() + "/work/QUORVEL/VBCABLE_Setup_x64.exe"));
     QVERIFY(QDir(rig.workFolder).entryList({"unpack-*"}, QDir::Dirs).isEmpty());
-}
-
-void CableDownloadTest::saveFailureNamesTheFolder() {
-    LoopbackServer server;
-    server.route(kFirst, answer(200, driverPackage()));
-    CableRig rig;
-    QFile blocker(rig.temp.path() + QStringLiteral("/work")); // a file where a folder must go
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    startDownload(rig, server);
-
-    QTRY_COMPARE(rig.state(), QStringLiteral("error"));
-    QCOMPARE(rig.setup->message(), QStringLiteral("Не удалось сохранить VB-CABLE в ") +
-                                       QDir::toNativeSeparators(rig.workFolder));
 }
 
 void CableDownloadTest::cancelStopsADownloadQuietly() {
