@@ -13,7 +13,6 @@ class TestRecorderBasics : public QObject {
 
 private slots:
     void demoListsAndRefusalsWithoutTheTool();
-    void toolOnlyFromTheProgramFolder();
     void foldersPickedResetOpenedAndShown();
 };
 
@@ -44,17 +43,6 @@ void TestRecorderBasics::demoListsAndRefusalsWithoutTheTool() {
     QVERIFY(!QDir(rig.videoDir).exists()); // no file name was made
     rec.switchTarget("w1");                // nothing runs: nothing changes
     QVERIFY(rec.videoTarget().isEmpty());
-}
-
-// The program runs only the tool beside itself: no variable of the environment it was started in
-// can make it run another executable.
-void TestRecorderBasics::toolOnlyFromTheProgramFolder() {
-    RecorderRig rig;
-    qputenv("QUORVEL_CAPTURE_DIR", rig.toolDir.path().toLocal8Bit());
-    const qv::ui::Recorder shipped(rig.backend.get());
-    qunsetenv("QUORVEL_CAPTURE_DIR");
-    QVERIFY(!shipped.toolPath().startsWith(rig.toolDir.path()));
-    QVERIFY(!shipped.available());
 }
 
 void TestRecorderBasics::foldersPickedResetOpenedAndShown() {

@@ -44,6 +44,15 @@ void TestRecorderCapture::commandLines() {
     RecorderRig rig;
     auto& rec = rig.make();
     QVERIFY(rec.available());
+    // Only the tool beside the program runs: no variable of the environment it was started in
+    // can make it run another executable.
+    {
+        qputenv("QUORVEL_CAPTURE_DIR", rig.toolDir.path().toLocal8Bit());
+        const qv::ui::Recorder shipped(rig.backend.get());
+        qunsetenv("QUORVEL_CAPTURE_DIR");
+        QVERIFY(!shipped.toolPath().startsWith(rig.toolDir.path()));
+        QVERIFY(!shipped.available());
+    }
     const QString stamp = "QUORVEL 2024-03-05 07-08-09";
 
     rec.startVideo("m1", "", false, "1920x1080");
