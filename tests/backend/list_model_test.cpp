@@ -63,21 +63,12 @@ private slots:
 
     // "id" comes first unless the roles name it, and a row without a role's key reads as invalid.
     void rolesAndNames() {
-        QCOMPARE(model->roleNames(),
-                 (QHash<int, QByteArray>{{257, "id"}, {258, "name"}, {259, "gainDb"}}));
         ListModel withId(QStringList{"name", "id"});
         QCOMPARE(withId.roleNames(), (QHash<int, QByteArray>{{257, "name"}, {258, "id"}}));
-
         model->setRows({{{"id", "a"}, {"name", "Микрофон"}}});
         QCOMPARE(model->data(model->index(0), 258).toString(), QString("Микрофон"));
         QVERIFY(!model->data(model->index(0), 259).isValid());
-        QCOMPARE(model->indexOf("a"), 0);
         QCOMPARE(model->indexOf("A"), -1);
-
-        // Equal values in freshly built maps, as every rebuild produces them, change nothing.
-        spies->clear();
-        model->setRows({{{"id", "a"}, {"name", "Микрофон"}}});
-        QCOMPARE(spies->total(), 0);
     }
 
     void adjacentSwapIsOneMove() {
@@ -92,11 +83,15 @@ private slots:
         QCOMPARE(idsOf(*model), (QStringList{"a", "c", "b"}));
     }
 
+    // Equal values in freshly built maps, as every rebuild produces them, change nothing; nor do
+    // differences outside the roles.
     void differencesOutsideRolesLeaveRowAlone() {
         QVariantMap a = row("a", 1);
         a["extra"] = 1;
         model->setRows({a});
         spies->clear();
+        model->setRows({row("a", 1)});
+        QCOMPARE(spies->total(), 0);
         a["extra"] = 2;
         model->setRows({a});
         QCOMPARE(spies->total(), 0);
@@ -108,26 +103,15 @@ private slots:
         QCOMPARE(model->get(0).value("extra").toInt(), 2);
     }
 
-    // Counts are checked by randomDiffs; here the shape: one row per signal, removed from the
-    // last to the first, never a reset.
-    void insertsAndRemovesSingleRows() {
-        model->setRows({row("a", 1), row("c", 3), row("e", 5)});
-        spies->clear();
+    // randomDiffs checks one row per signal; here the order: removed from the last to the first.
+    void removesFromTheLastRow() {
         model->setRows({row("a", 1), row("b", 2), row("c", 3), row("d", 4), row("e", 5)});
-        for (const QList<QVariant>& args : spies->inserted)
-            QCOMPARE(args[1].toInt(), args[2].toInt());
-
         spies->clear();
         model->setRows({row("b", 2), row("d", 4)});
         QCOMPARE(spies->removed.size(), 3);
         QCOMPARE(spies->removed[0][1].toInt(), 4);
         QCOMPARE(spies->removed[1][1].toInt(), 2);
         QCOMPARE(spies->removed[2][1].toInt(), 0);
-        for (const QList<QVariant>& args : spies->removed)
-            QCOMPARE(args[1].toInt(), args[2].toInt());
-        model->setRows({});
-        QCOMPARE(model->count(), 0);
-        QCOMPARE(spies->reset.size(), 0);
     }
 
     void repeatedIdsStillEndEqual() {

@@ -1,4 +1,4 @@
-// The preset lists shown to QML and the equaliser curve with its gain correction.
+// The equaliser curve with its gain correction, and the voice preset lookup.
 
 #include "backend/presets.h"
 #include "config/catalogue.h"
@@ -40,26 +40,17 @@ double worstCentreError(const EqGains& targets) {
 
 } // namespace
 
-TEST(EqCurve, ZerosAreFlatAtAnyPointCount) {
-    for (int points : {2, 3, 48, 400}) {
-        const QVariantList curve = presets::eqCurve(bandsList({}), points);
-        ASSERT_EQ(curve.size(), points);
-        for (const QVariant& v : curve)
-            EXPECT_EQ(v.toDouble(), 0.0);
-    }
-    // Targets inside +-0.05 dB count as flat too.
-    for (const QVariant& v : presets::eqCurve(bandsList(single(3, 0.049)), 10))
-        EXPECT_EQ(v.toDouble(), 0.0);
+// Zeros (and targets inside +-0.05 dB) are flat; the point count is clamped to 2..400 and the
+// points span 20 Hz to 20 kHz on a log scale.
+TEST(EqCurve, FlatnessPointCountAndSpan) {
+    for (int points : {2, 3, 48, 400})
+        EXPECT_EQ(presets::eqCurve(bandsList({}), points), QVariantList(points, 0.0));
+    EXPECT_EQ(presets::eqCurve(bandsList(single(3, 0.049)), 10), QVariantList(10, 0.0));
     EXPECT_NE(presets::eqCurve(bandsList(single(3, 0.05)), 10).at(4).toDouble(), 0.0);
-}
-
-TEST(EqCurve, PointCountIsClamped) {
-    const std::pair<int, int> cases[] = {{-5, 2}, {1, 2}, {400, 400}, {401, 400}};
-    for (auto [asked, got] : cases)
+    const std::pair<int, int> counts[] = {{-5, 2}, {1, 2}, {400, 400}, {401, 400}};
+    for (auto [asked, got] : counts)
         EXPECT_EQ(presets::eqCurve(bandsList(single(5, 6)), asked).size(), got) << asked;
-}
 
-TEST(EqCurve, CurveSpansTwentyHertzToTwentyKilohertz) {
     const EqGains gains = presets::eqCorrectedGains(single(9, 6));
     const QVariantList curve = presets::eqCurve(bandsList(single(9, 6)), 7);
     EXPECT_DOUBLE_EQ(curve.front().toDouble(), presets::eqResponseDb(gains, 20.0));
@@ -108,9 +99,6 @@ TEST(EqCorrection, CorrectedGainsStayInRange) {
     const EqGains gains = presets::eqCorrectedGains(extremes[0]);
     EXPECT_LT(gains[4], 12.0);
     EXPECT_LT(worstCentreError(extremes[0]), 0.05);
-}
-
-TEST(EqCorrection, SingleBandsMeetTheirTargets) {
     for (int band = 0; band < qv::kEqBands; ++band)
         EXPECT_LT(worstCentreError(single(band, 6)), 0.05) << band;
 }
@@ -135,23 +123,6 @@ TEST(EqCorrection, CataloguePresetsMeetTheirTargets) {
     std::printf("largest centre error over the catalogue: %.6f dB (%s)\n", worst, worstId.c_str());
     RecordProperty("largest_centre_error_db", std::to_string(worst));
     EXPECT_LT(worst, 0.05);
-}
-
-// The lists are the catalogue's; what they add is the curve of each preset and the category's
-// name.
-TEST(PresetLists, EqPresetsCarryTheirCurves) {
-    const QVariantList& list = presets::eqPresetList();
-    const auto catalogue = qv::eqPresetCatalogue();
-    ASSERT_EQ(list.size(), qsizetype(catalogue.size()));
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const QVariantMap p = list[i].toMap();
-        EXPECT_EQ(p.value("id").toString().toStdString(), catalogue[i].id);
-        EXPECT_FALSE(p.value("categoryName").toString().isEmpty()) << i;
-        const QVariantList bands = p.value("bands").toList();
-        ASSERT_EQ(bands.size(), 10);
-        EXPECT_EQ(p.value("curve").toList(), presets::eqCurve(bands, 48)) << i;
-    }
-    EXPECT_EQ(&presets::eqPresetList(), &list); // built once
 }
 
 TEST(PresetLists, VoicePresetIndexIsTheCatalogueIndex) {

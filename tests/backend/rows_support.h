@@ -12,19 +12,15 @@
 
 namespace qv::test {
 
-inline qv::ui::ListModel* listModel(QObject* model) {
-    return qobject_cast<qv::ui::ListModel*>(model);
-}
-
 // The row with this id; an empty map when the list has none.
 inline QVariantMap rowById(QObject* model, const QString& id) {
-    qv::ui::ListModel* m = listModel(model);
+    auto* m = qobject_cast<qv::ui::ListModel*>(model);
     return m ? m->get(m->indexOf(id)) : QVariantMap();
 }
 
 inline QStringList rowIds(QObject* model) {
     QStringList ids;
-    if (qv::ui::ListModel* m = listModel(model))
+    if (auto* m = qobject_cast<qv::ui::ListModel*>(model))
         for (const QVariantMap& row : m->rows())
             ids.append(row.value("id").toString());
     return ids;

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include <functional>
+
 using namespace qv::test;
 using qv::ui::Backend;
 
@@ -39,8 +41,6 @@ class BackendCoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- Connection and request ids ----
-
     void connectionSequenceAndIdsAcrossReconnections() {
         BackendRig rig;
         QSignalSpy connection(rig.backend.get(), &Backend::connectionChanged);
@@ -90,33 +90,6 @@ private slots:
         QVERIFY(rig.backend->ready());
     }
 
-    void endpointsReReadOnlyWhileConnected() {
-        Backend::Timings t = BackendRig::shortTimings();
-        t.endpointsMs = 30;
-        BackendRig rig(t);
-        rig.startReady();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.transport->sentWithCmd("listEndpoints").size() >= 2, 2000);
-        rig.transport->disconnectEngine();
-        rig.transport->clearSent();
-        QTest::qWait(120);
-        QVERIFY(rig.transport->sent().isEmpty());
-    }
-
-    void requestsAreCompactUtf8() {
-        BackendRig rig;
-        rig.startReady();
-        const int next = rig.backend->requestCounter() + 1;
-        rig.backend->saveScene(QStringLiteral("  Вечер «тихий»  "));
-        QCOMPARE(rig.transport->sent().size(), 1);
-        const QByteArray expected =
-            QStringLiteral("{\"cmd\":\"saveScene\",\"name\":\"Вечер «тихий»\",\"reqId\":%1}")
-                .arg(next)
-                .toUtf8();
-        QCOMPARE(rig.transport->sent().first(), expected);
-    }
-
-    // ---- Replies ----
-
     // Replies of other shapes are tst_backend_input's malformedMessages rows.
     void failedReplyShowsTextAndReloads() {
         BackendRig rig;
@@ -162,66 +135,97 @@ private slots:
         QVERIFY(rig.transport->takeSent().empty());
     }
 
-    // ---- Events ----
-
-    void configEventWaitsForOutstandingReplies() {
+    // A document from the engine is taken at once when nothing is outstanding; otherwise only the
+    // newest one, once every reply has come and every merged edit has gone out.
+    void configEventWaitsForOutstandingRepliesAndMergedEdits() {
         BackendRig rig;
         rig.startReady();
-        Json idle = smallMixerDocument(); // nothing outstanding: taken at once
-        idle["devices"][0]["gainDb"] = -8;
-        rig.transport->deliver(Json{{"event", "config"}, {"config", idle}});
-        QCOMPARE(rig.backend->config().findDevice("out:hp")->gainDb, -8.0f);
-
-        rig.backend->toggleRoute("system", "out:hp"); // reply outstanding
-        const Json edit = rig.transport->takeSent().at(0);
-
-        for (double gain : {-1.0, -2.0, -3.0}) {
+        const auto deliverGain = [&](double gain) {
             Json doc = smallMixerDocument();
             doc["sources"][2]["gainDb"] = gain;
             rig.transport->deliver(Json{{"event", "config"}, {"config", doc}});
-        }
-        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, 0.0f);
-        QVERIFY(rig.backend->hasDeferredConfig());
+        };
+        deliverGain(-8);
+        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -8.0f);
 
+        rig.backend->toggleRoute("system", "out:hp"); // reply outstanding
+        const Json edit = rig.transport->takeSent().at(0);
+        for (double gain : {-1.0, -2.0, -3.0})
+            deliverGain(gain);
+        QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -8.0f);
+        QVERIFY(rig.backend->hasDeferredConfig());
         QSignalSpy changed(rig.backend.get(), &Backend::changed);
         rig.transport->reply(edit);
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -3.0f);
         QVERIFY(!rig.backend->hasDeferredConfig());
-        QCOMPARE(changed.count(), 1); // only the newest document was taken over
-    }
+        QCOMPARE(changed.count(), 1);
 
-    void configEventWaitsForMergedEdits() {
-        BackendRig rig;
-        rig.startReady();
         rig.backend->setSource("app:discord.exe", {{"gainDb", -7}}, true);
-        Json doc = smallMixerDocument();
-        doc["sources"][2]["gainDb"] = -30;
-        rig.transport->deliver(Json{{"event", "config"}, {"config", doc}});
+        deliverGain(-30);
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -7.0f);
-
         QTRY_COMPARE(rig.transport->sent().size(), 1); // the merged edit went out
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -7.0f);
         rig.answerAll();
         QCOMPARE(source(*rig.backend, "app:discord.exe").gainDb, -30.0f);
     }
 
-    // ---- The edit path ----
-
     // Refused edits are tried on a copy of the mirror: a valid part (the gain) is not kept when
-    // another part is refused.
+    // another part is refused. Refusals say why, send nothing and change nothing.
     void refusedEditShowsTextSendsNothingKeepsNothing() {
-        BackendRig rig;
-        rig.startReady();
-        const std::string before = rig.mirror();
-        const int revision = rig.backend->revision();
-        rig.backend->setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
-        QCOMPARE(rig.backend->toast(), QStringLiteral("«Слышать себя» — только для микрофона"));
-        rig.backend->removeSource("system");
-        QCOMPARE(rig.backend->toast(),
-                 QStringLiteral("«Все звуки» не удаляется — его можно скрыть"));
-        QVERIFY(rig.transport->sent().isEmpty());
-        QCOMPARE(rig.mirror(), before);
-        QCOMPARE(rig.backend->revision(), revision);
+        struct Refusal {
+            const char* name;
+            std::function<void(Json&)> document;
+            std::function<void(Backend&)> action;
+            const char* toast;
+        };
+        const auto noOutput = [](Json& doc) { doc["devices"] = Json::array(); };
+        const auto disabledOutput = [](Json& doc) {
+            doc["devices"] =
+                Json::parse(R"([{"id":"out:hp","kind":"physical","state":"disabled"}])");
+        };
+        const auto mic2Monitored = [](Json& doc) { doc["sources"][1]["monitor"] = true; };
+        const char* needsOutput =
+            "Чтобы слышать себя, добавьте наушники: «Добавить» → «Наушники и колонки»";
+        const Refusal refusals[] = {
+            {"monitor on an app",
+             {},
+             [](Backend& b) {
+                 b.setSource("app:discord.exe", {{"gainDb", -6}, {"monitor", true}});
+             },
+             "«Слышать себя» — только для микрофона"},
+            {"remove all sounds",
+             {},
+             [](Backend& b) { b.removeSource("system"); },
+             "«Все звуки» не удаляется — его можно скрыть"},
+            {"monitor without output", noOutput, [](Backend& b) { b.setMonitor("in:mic1", true); },
+             needsOutput},
+            {"monitor with only a disabled output", disabledOutput,
+             [](Backend& b) { b.setMonitor("in:mic1", true); }, needsOutput},
+            // The monitored microphone keeps its monitor.
+            {"monitor on a missing source", mic2Monitored,
+             [](Backend& b) { b.setMonitor("in:gone", true); }, "нет источника «in:gone»"},
+            {"monitor on no microphone", mic2Monitored,
+             [](Backend& b) { b.setMonitor("app:discord.exe", true); },
+             "«Слышать себя» — только для микрофона"},
+            {"voice without microphone",
+             [](Json& doc) { doc["sources"].erase(0), doc["sources"].erase(0); },
+             [](Backend& b) { b.toggleVoice(); },
+             "Голос менять не на чем: добавьте микрофон — «Добавить» → «Микрофоны»"},
+        };
+        for (const Refusal& r : refusals) {
+            BackendRig rig;
+            Json doc = smallMixerDocument();
+            if (r.document)
+                r.document(doc);
+            rig.startReady(doc);
+            const std::string before = rig.mirror();
+            const int revision = rig.backend->revision();
+            r.action(*rig.backend);
+            QVERIFY2(rig.backend->toast() == QString::fromUtf8(r.toast), r.name);
+            QVERIFY2(rig.transport->sent().isEmpty(), r.name);
+            QVERIFY2(rig.mirror() == before, r.name);
+            QVERIFY2(rig.backend->revision() == revision, r.name);
+        }
     }
 
     void acceptedEditMovesMirrorBeforeSending() {
@@ -240,11 +244,24 @@ private slots:
         rig.backend->sendEdit({{"cmd", "getEvents"}});
         QCOMPARE(commandNames(rig.transport->takeSent()), std::vector<std::string>{"getEvents"});
         QCOMPARE(changed.count(), 1);
+
+        // Requests are compact UTF-8.
+        const int next = rig.backend->requestCounter() + 1;
+        rig.backend->saveScene(QStringLiteral("  Вечер «тихий»  "));
+        QCOMPARE(rig.transport->sent().first(),
+                 QStringLiteral("{\"cmd\":\"saveScene\",\"name\":\"Вечер «тихий»\",\"reqId\":%1}")
+                     .arg(next)
+                     .toUtf8());
     }
 
-    void editsWhileDisconnectedAreDropped() {
-        BackendRig rig;
+    // Without a link, edits and the periodic endpoint reads are dropped, not queued.
+    void editsAndEndpointReadsWhileDisconnectedAreDropped() {
+        Backend::Timings t = BackendRig::shortTimings();
+        t.endpointsMs = 30;
+        BackendRig rig(t);
         rig.startReady();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.transport->sentWithCmd("listEndpoints").size() >= 2, 2000);
+        rig.transport->clearSent();
         rig.backend->setSource("in:mic1", {{"gainDb", -3}}, true); // merged, not yet sent
         rig.transport->disconnectEngine();
         QCOMPARE(rig.backend->pendingEditCount(), 0);
@@ -252,13 +269,13 @@ private slots:
         QVERIFY(source(*rig.backend, "in:mic1").mute); // the interface still follows the user
         QVERIFY(rig.transport->sent().isEmpty());
         QCOMPARE(rig.backend->pendingReplyCount(), 0);
+        QTest::qWait(120);
+        QVERIFY(rig.transport->sent().isEmpty());
         rig.transport->connectEngine();
         rig.transport->clearSent();
         QTest::qWait(60);
         QVERIFY(rig.transport->sentWithCmd("setSource").empty());
     }
-
-    // ---- Live edits ----
 
     void liveDragThenReleaseSendsMergedValuesThenFinal() {
         Backend::Timings t = BackendRig::shortTimings();
@@ -308,10 +325,9 @@ private slots:
         QCOMPARE_JSON(tail[2]["gainDb"], Json(-9));
     }
 
-    // ---- Quitting ----
-
     // Pending live edits go out before "quit"; the completion runs once, on the answer or after
-    // the timeout, and a late answer changes nothing.
+    // the timeout, and a late answer changes nothing. With the demo engine or without a link it
+    // runs at once, from the event loop, not from inside the call.
     void quitCompletesOnceOnAnswerOrTimeout() {
         for (const bool answered : {true, false}) {
             BackendRig rig; // 150 ms timeout
@@ -330,32 +346,20 @@ private slots:
             rig.transport->reply(sent[1]);
             QCOMPARE(done, 1);
         }
+        for (const bool demo : {true, false}) {
+            Backend::Timings t = BackendRig::shortTimings();
+            t.quitTimeoutMs = 60000;
+            BackendRig rig(t);
+            rig.transport->setDemo(demo);
+            if (demo)
+                rig.startReady();
+            int done = 0;
+            rig.backend->quitAll([&] { ++done; });
+            QCOMPARE(done, 0);
+            QTRY_COMPARE_WITH_TIMEOUT(done, 1, 1000);
+            QVERIFY(rig.transport->sentWithCmd("quit").empty());
+        }
     }
-
-    void quitAtOnceWithDemoOrWithoutLink_data() {
-        QTest::addColumn<bool>("demo");
-        QTest::addColumn<bool>("connected");
-        QTest::newRow("demo engine") << true << true;
-        QTest::newRow("not connected") << false << false;
-    }
-
-    void quitAtOnceWithDemoOrWithoutLink() {
-        QFETCH(bool, demo);
-        QFETCH(bool, connected);
-        Backend::Timings t = BackendRig::shortTimings();
-        t.quitTimeoutMs = 60000;
-        BackendRig rig(t);
-        rig.transport->setDemo(demo);
-        if (connected)
-            rig.startReady();
-        int done = 0;
-        rig.backend->quitAll([&] { ++done; });
-        QCOMPARE(done, 0); // from the event loop, not from inside the call
-        QTRY_COMPARE_WITH_TIMEOUT(done, 1, 1000);
-        QVERIFY(rig.transport->sentWithCmd("quit").empty());
-    }
-
-    // ---- Invokables built from other invokables ----
 
     void setHotkeyTakesTheKeyFromAnotherAction() {
         BackendRig rig;
@@ -371,28 +375,6 @@ private slots:
         rig.backend->setHotkey("voice", "");
         sent = rig.transport->takeSent().at(0);
         QCOMPARE_JSON(sent["hotkeys"], (Json{{"voice", ""}}));
-    }
-
-    void setMonitorNeedsAnOutput_data() {
-        QTest::addColumn<QString>("devices");
-        QTest::newRow("no output") << "[]";
-        QTest::newRow("only a disabled output")
-            << R"([{"id":"out:hp","kind":"physical","name":"Наушники","state":"disabled"}])";
-    }
-
-    void setMonitorNeedsAnOutput() {
-        QFETCH(QString, devices);
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["devices"] = Json::parse(devices.toStdString());
-        rig.startReady(doc);
-        const std::string before = rig.mirror();
-        rig.backend->setMonitor("in:mic1", true);
-        QCOMPARE(rig.backend->toast(),
-                 QStringLiteral(
-                     "Чтобы слышать себя, добавьте наушники: «Добавить» → «Наушники и колонки»"));
-        QVERIFY(rig.transport->sent().isEmpty());
-        QCOMPARE(rig.mirror(), before);
     }
 
     void setMonitorKeepsOneMicrophone() {
@@ -413,62 +395,44 @@ private slots:
             QStringLiteral("Вы слышите себя в «Наушники» — только для проверки, потом выключите"));
         QVERIFY(source(*rig.backend, "in:mic1").monitor);
         QVERIFY(!source(*rig.backend, "in:mic2").monitor);
-
-        // A microphone that does not exist (or is no microphone): the refusal stays visible and
-        // the monitored one keeps its monitor.
-        const std::pair<const char*, QString> refusals[] = {
-            {"in:gone", QStringLiteral("нет источника «in:gone»")},
-            {"app:discord.exe", QStringLiteral("«Слышать себя» — только для микрофона")}};
-        for (const auto& [id, text] : refusals) {
-            rig.backend->setMonitor(id, true);
-            QCOMPARE(rig.backend->toast(), text);
-            QVERIFY(rig.transport->takeSent().empty());
-            QVERIFY(source(*rig.backend, "in:mic1").monitor);
-        }
     }
 
-    void toggleVoiceSwitchesEveryMicrophoneWithOneToast() {
+    // Switches over many strips touch only the strips that differ; collapsing skips hidden ones.
+    // The voice switch turns every microphone, with one toast.
+    void bulkSwitchesTouchOnlyWhatDiffers() {
         BackendRig rig;
-        rig.startReady();
+        Json doc = smallMixerDocument();
+        doc["sources"][1]["mute"] = true;
+        doc["sources"][1]["ui"] = {{"collapsed", true}};
+        doc["sources"].push_back(
+            {{"id", "in:hidden"}, {"kind", "physical_input"}, {"ui", {{"hidden", true}}}});
+        doc["devices"].push_back(
+            {{"id", "out:spk"}, {"kind", "physical"}, {"ui", {{"collapsed", true}}}});
+        rig.startReady(doc);
+        rig.backend->setMicMuted(true);
+        std::vector<Json> sent = rig.transport->takeSent();
+        QCOMPARE(sent.size(), size_t(2));
+        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
+        QCOMPARE_JSON(sent[1]["id"], Json("in:hidden"));
+        rig.backend->setAllCollapsed(true);
+        sent = rig.transport->takeSent();
+        QCOMPARE(commandNames(sent), (std::vector<std::string>{"setSource", "setDevice"}));
+        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
+        QCOMPARE_JSON(sent[1]["id"], Json("out:hp"));
+
         QSignalSpy toasts(rig.backend.get(), &Backend::toastChanged);
         rig.backend->toggleVoice();
         QCOMPARE(toasts.count(), 1);
         QCOMPARE(rig.backend->toast(), QStringLiteral("Изменение голоса включено"));
-        std::vector<Json> sent = rig.transport->takeSent();
-        QCOMPARE(sent.size(), size_t(2));
+        sent = rig.transport->takeSent();
+        QCOMPARE(sent.size(), size_t(3));
         for (const Json& r : sent)
             QCOMPARE_JSON(r["fx"], (Json{{"voice", {{"on", true}}}}));
-        QVERIFY(source(*rig.backend, "in:mic1").fx.voice.on);
         QVERIFY(source(*rig.backend, "in:mic2").fx.voice.on);
-
         rig.backend->toggleVoice();
         QCOMPARE(rig.backend->toast(), QStringLiteral("Изменение голоса выключено"));
         QVERIFY(!source(*rig.backend, "in:mic1").fx.voice.on);
         QVERIFY(!source(*rig.backend, "in:mic2").fx.voice.on);
-    }
-
-    void toggleVoiceWithoutMicrophoneSendsNothingAndSaysSo() {
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["sources"].erase(0);
-        doc["sources"].erase(0);
-        rig.startReady(doc);
-        rig.backend->toggleVoice();
-        QVERIFY(rig.transport->takeSent().empty());
-        QCOMPARE(
-            rig.backend->toast(),
-            QStringLiteral("Голос менять не на чем: добавьте микрофон — «Добавить» → «Микрофоны»"));
-    }
-
-    void setMicMutedTouchesOnlyMicrophonesThatDiffer() {
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["sources"][1]["mute"] = true;
-        rig.startReady(doc);
-        rig.backend->setMicMuted(true);
-        const std::vector<Json> sent = rig.transport->takeSent();
-        QCOMPARE(sent.size(), size_t(1));
-        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
     }
 
     void endpointAddedSwitchesAndVisibility() {
@@ -486,25 +450,6 @@ private slots:
         QCOMPARE_JSON(sent[1]["id"], Json("in:mic2"));
         QCOMPARE_JSON(sent[2]["ui"], (Json{{"hidden", true}, {"alwaysShow", false}}));
         QCOMPARE_JSON(sent[3]["ui"], (Json{{"hidden", false}, {"collapsed", false}}));
-    }
-
-    void setAllCollapsedOnlyTouchesStripsThatDiffer() {
-        BackendRig rig;
-        Json doc = smallMixerDocument();
-        doc["sources"][1]["ui"] = {{"collapsed", true}};
-        doc["sources"].push_back(
-            {{"id", "in:hidden"}, {"kind", "physical_input"}, {"ui", {{"hidden", true}}}});
-        doc["devices"].push_back({{"id", "out:spk"},
-                                  {"kind", "physical"},
-                                  {"name", "Колонки"},
-                                  {"ui", {{"collapsed", true}}}});
-        rig.startReady(doc);
-        rig.backend->setAllCollapsed(true);
-        std::vector<Json> sent = rig.transport->takeSent();
-        QCOMPARE(sent.size(), size_t(2));
-        QCOMPARE_JSON(sent[0]["id"], Json("in:mic1"));
-        QCOMPARE_JSON(sent[1]["id"], Json("out:hp"));
-        QCOMPARE_JSON(sent[1]["cmd"], Json("setDevice"));
     }
 
     void engineControlAndDemoRequests() {
@@ -526,8 +471,6 @@ private slots:
         QCOMPARE(commandNames(rig.transport->takeSent()),
                  std::vector<std::string>{"listEndpoints"});
     }
-
-    // ---- Toast ----
 
     void toastReplacedThenCleared() {
         Backend::Timings t = BackendRig::shortTimings();

@@ -29,8 +29,6 @@ class BackendInputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- QML values to JSON ----
-
     void variantToJson_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("json");
@@ -80,67 +78,58 @@ private slots:
         QCOMPARE(rig.backend->config().findSource("in:mic1")->fx.comp, 4.0f);
     }
 
+    // Back to QML: null is an invalid variant, and a large integer is not rounded through a
+    // double; everything else survives the round trip.
     void jsonBackToVariant() {
         const Json j = Json::parse(R"({"a":[1,2.5,"x",true,null],"b":{"c":-1},
                                        "big":9007199254740993})");
         const QVariantMap map = qv::ui::jsonToVariant(j).toMap();
-        const QVariantList a = map["a"].toList();
-        QCOMPARE(a.size(), 5);
-        QCOMPARE(a[0].toInt(), 1);
-        QCOMPARE(a[1].toDouble(), 2.5);
-        QCOMPARE(a[2].toString(), QStringLiteral("x"));
-        QVERIFY(a[3].toBool());
-        QVERIFY(!a[4].isValid());
-        QCOMPARE(map["b"].toMap()["c"].toInt(), -1);
-        QCOMPARE(map["big"].toLongLong(), 9007199254740993LL); // not rounded through a double
+        QVERIFY(!map["a"].toList()[4].isValid());
+        QCOMPARE(map["big"].toLongLong(), 9007199254740993LL);
         QCOMPARE_JSON(qv::ui::variantToJson(qv::ui::jsonToVariant(j)), j);
     }
-
-    // ---- Engine messages of unexpected shape ----
 
     void malformedMessages_data() {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("answersPending"); // the pending request is consumed by it
         QTest::addColumn<QString>("toast");
         QTest::addColumn<int>("endpoints"); // endpoint count afterwards
-        QTest::addColumn<int>("stateSignals");
 
         // $ID is the id of the one request left pending; the rig starts with 3 endpoints.
-        QTest::newRow("not json") << QByteArray("{\"reqId\":") << false << "" << 3 << 0;
-        QTest::newRow("top-level array") << QByteArray("[1,2]") << false << "" << 3 << 0;
-        QTest::newRow("empty") << QByteArray("") << false << "" << 3 << 0;
+        QTest::newRow("not json") << QByteArray("{\"reqId\":") << false << "" << 3;
+        QTest::newRow("top-level array") << QByteArray("[1,2]") << false << "" << 3;
+        QTest::newRow("empty") << QByteArray("") << false << "" << 3;
         QTest::newRow("reqId as string")
-            << QByteArray(R"({"reqId":"$ID","ok":true,"endpoints":[]})") << false << "" << 3 << 0;
+            << QByteArray(R"({"reqId":"$ID","ok":true,"endpoints":[]})") << false << "" << 3;
         QTest::newRow("reqId as float")
-            << QByteArray(R"({"reqId":$ID.5,"ok":true,"endpoints":[]})") << false << "" << 3 << 0;
+            << QByteArray(R"({"reqId":$ID.5,"ok":true,"endpoints":[]})") << false << "" << 3;
         QTest::newRow("reqId beyond int")
-            << QByteArray(R"({"reqId":4294967297,"ok":true})") << false << "" << 3 << 0;
+            << QByteArray(R"({"reqId":4294967297,"ok":true})") << false << "" << 3;
         QTest::newRow("ok as string") << QByteArray(R"({"reqId":$ID,"ok":"true","endpoints":[]})")
-                                      << true << "ошибка движка" << 3 << 0;
-        QTest::newRow("ok as number") << QByteArray(R"({"reqId":$ID,"ok":1,"endpoints":[]})")
-                                      << true << "ошибка движка" << 3 << 0;
+                                      << true << "ошибка движка" << 3;
+        QTest::newRow("ok as number")
+            << QByteArray(R"({"reqId":$ID,"ok":1,"endpoints":[]})") << true << "ошибка движка" << 3;
         QTest::newRow("ok missing")
-            << QByteArray(R"({"reqId":$ID,"endpoints":[]})") << true << "ошибка движка" << 3 << 0;
-        QTest::newRow("error not a string") << QByteArray(R"({"reqId":$ID,"ok":false,"error":17})")
-                                            << true << "ошибка движка" << 3 << 0;
+            << QByteArray(R"({"reqId":$ID,"endpoints":[]})") << true << "ошибка движка" << 3;
+        QTest::newRow("error not a string")
+            << QByteArray(R"({"reqId":$ID,"ok":false,"error":17})") << true << "ошибка движка" << 3;
         QTest::newRow("endpoints as object")
-            << QByteArray(R"({"reqId":$ID,"ok":true,"endpoints":{"id":"x"}})") << true << "" << 3
-            << 0;
+            << QByteArray(R"({"reqId":$ID,"ok":true,"endpoints":{"id":"x"}})") << true << "" << 3;
         QTest::newRow("endpoint members of wrong types")
             << QByteArray(R"({"reqId":$ID,"ok":true,"endpoints":[5,"x",{"id":7,"name":"A",)"
                           R"("render":"yes","active":1,"quorvel":3}]})")
-            << true << "" << 1 << 0;
+            << true << "" << 1;
         QTest::newRow("event with a reqId is no reply")
-            << QByteArray(R"({"event":"endpoints","reqId":$ID,"endpoints":[]})") << false << "" << 0
+            << QByteArray(R"({"event":"endpoints","reqId":$ID,"endpoints":[]})") << false << ""
             << 0;
         QTest::newRow("event name a number")
-            << QByteArray(R"({"event":5,"endpoints":[]})") << false << "" << 3 << 0;
+            << QByteArray(R"({"event":5,"endpoints":[]})") << false << "" << 3;
         QTest::newRow("state as array")
-            << QByteArray(R"({"event":"state","state":[1]})") << false << "" << 3 << 0;
+            << QByteArray(R"({"event":"state","state":[1]})") << false << "" << 3;
         QTest::newRow("config as array")
-            << QByteArray(R"({"event":"config","config":[1,2]})") << false << "" << 3 << 0;
+            << QByteArray(R"({"event":"config","config":[1,2]})") << false << "" << 3;
         QTest::newRow("unknown event")
-            << QByteArray(R"({"event":"weather","state":{}})") << false << "" << 3 << 0;
+            << QByteArray(R"({"event":"weather","state":{}})") << false << "" << 3;
     }
 
     void malformedMessages() {
@@ -148,7 +137,6 @@ private slots:
         QFETCH(bool, answersPending);
         QFETCH(QString, toast);
         QFETCH(int, endpoints);
-        QFETCH(int, stateSignals);
 
         BackendRig rig;
         rig.startReady();
@@ -163,7 +151,7 @@ private slots:
         // A failed answer is replaced by the configuration request it triggers.
         QCOMPARE(rig.backend->pendingReplyCount(), answersPending && toast.isEmpty() ? 0 : 1);
         QCOMPARE(int(rig.backend->endpointList().size()), endpoints);
-        QCOMPARE(state.count(), stateSignals);
+        QCOMPARE(state.count(), 0);
         QCOMPARE(rig.mirror(), mirror);
         if (!toast.isEmpty())
             QCOMPARE(commandNames(rig), std::vector<std::string>{"getConfig"});

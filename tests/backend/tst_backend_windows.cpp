@@ -14,86 +14,80 @@ Json withComm(Json e, bool comm) {
     return e;
 }
 
-Json issueDocument(const Json& vm, bool allApps) {
-    Json doc = {{"sources",
-                 {{{"id", "in:mic"},
-                   {"kind", "physical_input"},
-                   {"name", "Мик"},
-                   {"endpointId", "mic"},
-                   {"targets", {{"allApps", allApps}}}}}},
-                {"devices", Json::array()}};
-    if (!vm.is_null())
-        doc["devices"].push_back(vm);
-    return doc;
-}
-
-const char* kDefaultText = "Микрофон Windows по умолчанию — «%1», а голос с изменением идёт в "
-                           "«%2»: программы с микрофоном «По умолчанию» его не слышат";
-const char* kCommText = "Микрофон Windows для связи (звонки, Telegram) — «%1», а голос с "
-                        "изменением идёт в «%2»";
-
 } // namespace
 
 class BackendWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultMicrophoneIssue_data() {
-        QTest::addColumn<QString>("vm");
-        QTest::addColumn<QString>("endpoints");
-        QTest::addColumn<bool>("allApps");
-        QTest::addColumn<QString>("issue");
-
+    void defaultMicrophoneIssue() {
         const Json mic = endpoint("mic", "Микрофон", false, true, true);
+        const Json plainMic = endpoint("mic", "Микрофон", false);
         const Json cam = endpoint("cam", "Камера", false);
         const Json camDefault = endpoint("cam", "Камера", false, true, true);
-        const Json vmic = tagged(endpoint("vmic", "QUORVEL Mic", false, true, true), "mic");
-        const Json cout = endpoint("cout", "CABLE Output", false);
-        const std::string driverVm = R"({"id": "virtual_mic", "kind": "virtual_mic", "name": "V"})";
-        const std::string offVm =
-            R"({"id": "virtual_mic", "kind": "virtual_mic", "name": "V", "state": "disabled"})";
-        const std::string cableVm = R"({"id": "virtual_mic", "kind": "virtual_mic", "name": "V",
-            "external": true, "endpointId": "cin", "recordEndpointId": "cout"})";
-        auto list = [](std::initializer_list<Json> items) {
-            return QString::fromStdString(Json(items).dump());
+        const Json vmic = tagged(endpoint("vmic", "QUORVEL Mic", false), "mic");
+        const Json driverVm = {{"id", "virtual_mic"}, {"kind", "virtual_mic"}, {"name", "V"}};
+        Json offVm = driverVm;
+        offVm["state"] = "disabled";
+        Json cableVm = driverVm;
+        cableVm.update({{"external", true}, {"endpointId", "cin"}, {"recordEndpointId", "cout"}});
+        const QString defaultText = "Микрофон Windows по умолчанию — «%1», а голос с изменением "
+                                    "идёт в «%2»: программы с микрофоном «По умолчанию» его не "
+                                    "слышат";
+        const QString commText = "Микрофон Windows для связи (звонки, Telegram) — «%1», а голос с "
+                                 "изменением идёт в «%2»";
+        struct Case {
+            const char* name;
+            Json vm, endpoints;
+            bool allApps;
+            QString issue;
         };
-
-        QTest::newRow("defaults on the microphone") << "" << list({mic, cam}) << true << "";
-        QTest::newRow("default elsewhere")
-            << "" << list({withComm(endpoint("mic", "Микрофон", false), true), camDefault}) << true
-            << QString(kDefaultText).arg("Камера", "Микрофон");
-        QTest::newRow("communications elsewhere")
-            << "" << list({withComm(mic, false), withComm(cam, true)}) << true
-            << QString(kCommText).arg("Камера", "Микрофон");
-        QTest::newRow("no default at all") << "" << list({endpoint("mic", "Микрофон", false), cam})
-                                           << true << QString(kDefaultText).arg("нет", "Микрофон");
-        QTest::newRow("not all applications")
-            << "" << list({withComm(mic, false), camDefault}) << false << "";
-        QTest::newRow("own virtual microphone is default")
-            << QString::fromStdString(driverVm) << list({endpoint("mic", "Микрофон", false), vmic})
-            << true << "";
-        QTest::newRow("microphone default, voice in the virtual one")
-            << QString::fromStdString(driverVm)
-            << list({mic, tagged(endpoint("vmic", "QUORVEL Mic", false), "mic")}) << true
-            << QString(kDefaultText).arg("Микрофон", "QUORVEL Mic");
-        QTest::newRow("disabled virtual microphone: the microphone itself")
-            << QString::fromStdString(offVm)
-            << list({mic, tagged(endpoint("vmic", "QUORVEL Mic", false), "mic")}) << true << "";
-        QTest::newRow("outside cable")
-            << QString::fromStdString(cableVm) << list({mic, cout}) << true
-            << QString(kDefaultText).arg("Микрофон", "CABLE Output");
-    }
-
-    void defaultMicrophoneIssue() {
-        QFETCH(QString, vm);
-        QFETCH(QString, endpoints);
-        QFETCH(bool, allApps);
-        QFETCH(QString, issue);
-        BackendRig rig;
-        rig.startReady(
-            issueDocument(vm.isEmpty() ? Json() : Json::parse(vm.toStdString()), allApps));
-        rig.backend->applyEndpoints(Json::parse(endpoints.toStdString()));
-        QCOMPARE(rowById(rig.backend->channels(), "in:mic")["defaultIssue"].toString(), issue);
+        const Case cases[] = {
+            {"defaults on the microphone", {}, {mic, cam}, true, ""},
+            {"default elsewhere",
+             {},
+             {withComm(plainMic, true), camDefault},
+             true,
+             defaultText.arg("Камера", "Микрофон")},
+            {"communications elsewhere",
+             {},
+             {withComm(mic, false), withComm(cam, true)},
+             true,
+             commText.arg("Камера", "Микрофон")},
+            {"no default at all", {}, {plainMic, cam}, true, defaultText.arg("нет", "Микрофон")},
+            {"not all applications", {}, {withComm(mic, false), camDefault}, false, ""},
+            {"own virtual microphone is default",
+             driverVm,
+             {plainMic, tagged(endpoint("vmic", "QUORVEL Mic", false, true, true), "mic")},
+             true,
+             ""},
+            {"microphone default, voice in the virtual one",
+             driverVm,
+             {mic, vmic},
+             true,
+             defaultText.arg("Микрофон", "QUORVEL Mic")},
+            {"disabled virtual microphone: the microphone itself", offVm, {mic, vmic}, true, ""},
+            {"outside cable",
+             cableVm,
+             {mic, endpoint("cout", "CABLE Output", false)},
+             true,
+             defaultText.arg("Микрофон", "CABLE Output")},
+        };
+        for (const Case& c : cases) {
+            Json doc = {{"sources",
+                         {{{"id", "in:mic"},
+                           {"kind", "physical_input"},
+                           {"name", "Мик"},
+                           {"endpointId", "mic"},
+                           {"targets", {{"allApps", c.allApps}}}}}},
+                        {"devices", c.vm.is_null() ? Json::array() : Json::array({c.vm})}};
+            BackendRig rig;
+            rig.startReady(doc);
+            rig.backend->applyEndpoints(c.endpoints);
+            QVERIFY2(rowById(rig.backend->channels(), "in:mic")["defaultIssue"].toString() ==
+                         c.issue,
+                     c.name);
+        }
     }
 
     // Each request re-reads the endpoint list only after the engine said yes.

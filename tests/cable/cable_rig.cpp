@@ -1,11 +1,10 @@
 #include "tests/cable/cable_rig.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpSocket>
-
-#include <array>
 
 namespace qv::test {
 
@@ -47,19 +46,13 @@ void LoopbackServer::serve(QTcpSocket* socket) {
             if (line.toLower().startsWith("user-agent:"))
                 m_userAgents << line.mid(11).trimmed();
         }
-        Response notFound;
-        notFound.status = 404;
-        notFound.body = "<html>not here</html>";
-        const Response r = m_routes.value(path, notFound);
+        const Response r =
+            m_routes.value(path, Response{404, "<html>not here</html>", {}, false, -1, false});
         if (r.hold)
             return;
-
-        const QByteArray reason = r.status == 200   ? "OK"
-                                  : r.status == 302 ? "Found"
-                                  : r.status == 404 ? "Not Found"
-                                                    : "Status";
+        // The client reads the status code, never the reason phrase.
         QByteArray head =
-            "HTTP/1.1 " + QByteArray::number(r.status) + " " + reason + "\r\nConnection: close\r\n";
+            "HTTP/1.1 " + QByteArray::number(r.status) + " Status\r\nConnection: close\r\n";
         if (!r.location.isEmpty())
             head += "Location: " + r.location + "\r\n";
         if (!r.noLength) {
@@ -74,65 +67,38 @@ void LoopbackServer::serve(QTcpSocket* socket) {
 }
 
 QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries) {
-    static const auto table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
     const auto crc32 = [](const QByteArray& data) {
         quint32 c = 0xFFFFFFFFu;
-        for (const char ch : data)
-            c = table[(c ^ quint8(ch)) & 0xFF] ^ (c >> 8);
+        for (const char ch : data) {
+            c ^= quint8(ch);
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
         return c ^ 0xFFFFFFFFu;
     };
-    const auto le16 = [](QByteArray& out, quint16 v) {
-        out.append(char(v & 0xFF)).append(char(v >> 8));
-    };
-    const auto le32 = [&](QByteArray& out, quint32 v) {
-        le16(out, quint16(v)), le16(out, quint16(v >> 16));
-    };
-
     QByteArray archive, directory;
+    QDataStream file(&archive, QIODevice::WriteOnly), index(&directory, QIODevice::WriteOnly);
+    file.setByteOrder(QDataStream::LittleEndian);
+    index.setByteOrder(QDataStream::LittleEndian);
+    using u16 = quint16;
     for (const auto& [name, data] : entries) {
-        const quint32 offset = quint32(archive.size());
-        const quint32 crc = crc32(data);
-        le32(archive, 0x04034b50); // local file header
-        le16(archive, 10), le16(archive, 0), le16(archive, 0), le16(archive, 0),
-            le16(archive, 0x21);
-        le32(archive, crc), le32(archive, quint32(data.size())),
-            le32(archive, quint32(data.size()));
-        le16(archive, quint16(name.size())), le16(archive, 0);
-        archive += name + data;
-
-        le32(directory, 0x02014b50); // central directory entry
-        le16(directory, 20), le16(directory, 10), le16(directory, 0), le16(directory, 0);
-        le16(directory, 0), le16(directory, 0x21);
-        le32(directory, crc), le32(directory, quint32(data.size())),
-            le32(directory, quint32(data.size()));
-        le16(directory, quint16(name.size())), le16(directory, 0), le16(directory, 0);
-        le16(directory, 0), le16(directory, 0), le32(directory, 0), le32(directory, offset);
-        directory += name;
+        const quint32 offset = quint32(archive.size()), crc = crc32(data);
+        const quint32 size = quint32(data.size());
+        // Version 1.0, no flags, stored, a fixed date, the sizes and the name's length.
+        file << quint32(0x04034b50) << u16(10) << u16(0) << u16(0) << u16(0) << u16(0x21) << crc
+             << size << size << u16(name.size()) << u16(0);
+        file.writeRawData(name.constData(), int(name.size()));
+        file.writeRawData(data.constData(), int(data.size()));
+        index << quint32(0x02014b50) << u16(20) << u16(10) << u16(0) << u16(0) << u16(0)
+              << u16(0x21) << crc << size << size << u16(name.size()) << u16(0) << u16(0) << u16(0)
+              << u16(0) << quint32(0) << offset;
+        index.writeRawData(name.constData(), int(name.size()));
     }
     const quint32 directoryOffset = quint32(archive.size());
-    archive += directory;
-    le32(archive, 0x06054b50); // end of central directory
-    le16(archive, 0), le16(archive, 0), le16(archive, quint16(entries.size()));
-    le16(archive, quint16(entries.size()));
-    le32(archive, quint32(directory.size())), le32(archive, directoryOffset), le16(archive, 0);
+    file.writeRawData(directory.constData(), int(directory.size()));
+    file << quint32(0x06054b50) << u16(0) << u16(0) << u16(entries.size()) << u16(entries.size())
+         << quint32(directory.size()) << directoryOffset << u16(0);
     return archive;
-}
-
-void ManualWaitTimer::advance(int ms) {
-    m_now += ms;
-    if (m_active && m_now >= m_deadline) {
-        m_active = false;
-        emit timeout();
-    }
 }
 
 CableRig::CableRig(const QString& workName, const Json& config) {
@@ -198,10 +164,6 @@ QString CableRig::leaveInstaller(const QByteArray& content) {
 void CableRig::showCable(bool present) {
     transport->deliver(
         Json{{"event", "endpoints"}, {"endpoints", present ? cableEndpoints() : Json::array()}});
-}
-
-std::vector<Json> CableRig::sentCommands(const std::string& cmd) const {
-    return transport->sentWithCmd(cmd);
 }
 
 Json CableRig::documentWithoutVirtualMic() {

@@ -54,16 +54,30 @@ bool writeFile(const QString& path, const QByteArray& content);
 // A ZIP archive with the entries stored uncompressed.
 QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>>& entries);
 
+// Where the setup asks for the driver package first, and such a package: the installer one
+// folder down, and enough padding to pass the size check.
+inline const QString kPackagePath = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip");
+inline QByteArray
+driverPackage(const QByteArray& installer = "VBCABLE Pack/VBCABLE_Setup_x64.exe") {
+    return storedZip({{installer, "installer bytes"}, {"readme.txt", QByteArray(2000, 'r')}});
+}
+
 class ManualWaitTimer : public qv::ui::CableWaitTimer {
 public:
-    void start(int ms) override { m_deadline = m_now + ms, m_active = true; }
-    void stop() override { m_active = false; }
-    bool active() const { return m_active; }
-    void advance(int ms);
+    void start(int ms) override { left = ms, running = true; }
+    void stop() override { running = false; }
+    bool active() const { return running; }
+    void advance(int ms) {
+        left -= ms;
+        if (running && left <= 0) {
+            running = false;
+            emit timeout();
+        }
+    }
 
 private:
-    qint64 m_now = 0, m_deadline = 0;
-    bool m_active = false;
+    qint64 left = 0;
+    bool running = false;
 };
 
 // A started installer the test ends by hand.
@@ -103,7 +117,9 @@ struct CableRig : BackendRig {
     QString leaveInstaller(const QByteArray& content = "left-over installer");
     // The engine reports the VB-CABLE endpoints (or none).
     void showCable(bool present);
-    std::vector<nlohmann::json> sentCommands(const std::string& cmd) const;
+    std::vector<nlohmann::json> sentCommands(const std::string& cmd) const {
+        return transport->sentWithCmd(cmd);
+    }
     QString state() const { return setup->state(); }
 
     static nlohmann::json documentWithoutVirtualMic();

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using qv::test::CableRig;
+using qv::test::driverPackage;
 using qv::test::LoopbackServer;
 using Response = LoopbackServer::Response;
 
@@ -17,7 +18,7 @@ Q_DECLARE_METATYPE(Response)
 
 namespace {
 
-const QString kFirst = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack45.zip");
+const QString kFirst = qv::test::kPackagePath;
 const QString kSecond = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack43.zip");
 const QString kDamaged = QStringLiteral("Скачанный файл VB-CABLE повреждён — попробуйте ещё раз.");
 const QString kDownloadFailedEnd =
@@ -29,12 +30,6 @@ Response answer(int status, const QByteArray& body = {}) {
     r.status = status;
     r.body = body;
     return r;
-}
-
-// A driver package: the installer one folder down, and enough padding to pass the size check.
-QByteArray package(const QByteArray& installerName = "VBCABLE Pack/VBCABLE_Setup_x64.exe") {
-    return qv::test::storedZip(
-        {{installerName, "installer bytes"}, {"readme.txt", QByteArray(2000, 'r')}});
 }
 
 void startDownload(CableRig& rig, LoopbackServer& server) {
@@ -55,13 +50,9 @@ private slots:
 
     void answers_data();
     void answers();
-    void downloadsOverALimitAreCutOff_data();
-    void downloadsOverALimitAreCutOff();
     void packageUnpacksIntoAFolderThatNeedsQuoting();
     void unpackFailures_data();
     void unpackFailures();
-    void unpackedSizeIsCapped();
-    void saveFailureNamesTheFolder();
     void cancelStopsADownloadQuietly();
     void serverAddressIsTheVendorsOnly();
 };
@@ -79,17 +70,17 @@ void CableDownloadTest::answers_data() {
     Response redirect = answer(302);
     redirect.location = "/mirror/pack.zip";
 
-    QTest::newRow("404 then 200") << answer(404) << answer(200, package())
+    QTest::newRow("404 then 200") << answer(404) << answer(200, driverPackage())
                                   << QStringList{kFirst, kSecond} << "cancelled" << declined;
     QTest::newRow("404 twice") << answer(404) << answer(404) << QStringList{kFirst, kSecond}
                                << "error" << failed;
     QTest::newRow("server error is not retried")
-        << answer(500) << answer(200, package()) << QStringList{kFirst} << "error" << failed;
+        << answer(500) << answer(200, driverPackage()) << QStringList{kFirst} << "error" << failed;
     QTest::newRow("redirect followed")
-        << redirect << answer(200, package()) << QStringList{kFirst, "/mirror/pack.zip"}
+        << redirect << answer(200, driverPackage()) << QStringList{kFirst, "/mirror/pack.zip"}
         << "cancelled" << declined;
     QTest::newRow("HTML page") << answer(200, "<html>" + QByteArray(3000, 'x') + "</html>")
-                               << answer(200, package()) << QStringList{kFirst} << "error"
+                               << answer(200, driverPackage()) << QStringList{kFirst} << "error"
                                << kDamaged;
     QTest::newRow("999 bytes") << answer(200, "PK" + QByteArray(997, 'x')) << Response()
                                << QStringList{kFirst} << "error" << kDamaged;
@@ -99,6 +90,21 @@ void CableDownloadTest::answers_data() {
     QTest::newRow("30 MiB pass the check")
         << answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes - 2, 'x'))
         << Response() << QStringList{kFirst} << "error" << unpackFailed;
+
+    // Downloads over a limit are cut off, and so is a server that stops sending.
+    Response streamed =
+        answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes + 65536, 'x'));
+    streamed.noLength = true;
+    Response announced = answer(200, "PK" + QByteArray(4096, 'x'));
+    announced.declaredLength = 40 * 1024 * 1024;
+    Response silent;
+    silent.hold = true;
+    QTest::newRow("over 30 MiB without a length")
+        << streamed << Response() << QStringList{kFirst} << "error" << failed;
+    QTest::newRow("announced as 40 MiB")
+        << announced << Response() << QStringList{kFirst} << "error" << failed;
+    QTest::newRow("server stops sending")
+        << silent << Response() << QStringList{kFirst} << "error" << failed;
 }
 
 void CableDownloadTest::answers() {
@@ -107,6 +113,7 @@ void CableDownloadTest::answers() {
     QFETCH(QStringList, paths);
     QFETCH(QString, state);
     QFETCH(QString, messageStart);
+    const QString failed = QStringLiteral("Не удалось скачать VB-CABLE (");
 
     LoopbackServer server;
     server.route(kFirst, first);
@@ -114,60 +121,33 @@ void CableDownloadTest::answers() {
     server.route(QStringLiteral("/mirror/pack.zip"), second);
     CableRig rig;
     rig.launchError = 1223;
-    startDownload(rig, server);
-
-    QCOMPARE(rig.state(), QStringLiteral("download"));
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
-    QCOMPARE(rig.state(), state);
-    QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
-    if (messageStart.startsWith(QStringLiteral("Не удалось скачать")))
-        QVERIFY(rig.setup->message().endsWith(kDownloadFailedEnd));
-    QCOMPARE(rig.setup->progress(), -1);
-    QCOMPARE(server.paths(), paths);
-    for (const QByteArray& agent : server.userAgents())
-        QCOMPARE(agent, QByteArray("QUORVEL"));
-    // The package never stays behind: rejected bodies are not written, unpacked ones removed.
-    if (state == QLatin1String("cancelled"))
-        QVERIFY(!QFile::exists(rig.setup->packagePath()));
-}
-
-void CableDownloadTest::downloadsOverALimitAreCutOff_data() {
-    QTest::addColumn<Response>("response");
-    Response streamed =
-        answer(200, "PK" + QByteArray(qv::ui::CableSetup::kMaxPackageBytes + 65536, 'x'));
-    streamed.noLength = true;
-    Response announced = answer(200, "PK" + QByteArray(4096, 'x'));
-    announced.declaredLength = 40 * 1024 * 1024;
-    QTest::newRow("no length given") << streamed;
-    QTest::newRow("announced as 40 MiB") << announced;
-    Response silent;
-    silent.hold = true;
-    QTest::newRow("server stops sending") << silent;
-}
-
-void CableDownloadTest::downloadsOverALimitAreCutOff() {
-    QFETCH(Response, response);
-    LoopbackServer server;
-    server.route(kFirst, response);
-    CableRig rig;
     rig.create([&](qv::ui::CableEnvironment& env) {
         env.downloadServer = server.base();
         env.stallTimeoutMs = 500;
     });
     rig.setup->install();
 
+    QCOMPARE(rig.state(), QStringLiteral("download"));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
-    QCOMPARE(rig.state(), QStringLiteral("error"));
-    QVERIFY(rig.setup->message().startsWith(QStringLiteral("Не удалось скачать VB-CABLE (")));
-    QVERIFY2(!rig.setup->message().contains("cancel"), qPrintable(rig.setup->message()));
-    QCOMPARE(server.paths(), QStringList{kFirst});
-    QVERIFY(!QFile::exists(rig.setup->packagePath()));
+    QCOMPARE(rig.state(), state);
+    QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
+    if (messageStart.startsWith(QStringLiteral("Не удалось скачать"))) {
+        QVERIFY(rig.setup->message().endsWith(kDownloadFailedEnd));
+        QVERIFY2(!rig.setup->message().contains("cancel"), qPrintable(rig.setup->message()));
+    }
+    QCOMPARE(rig.setup->progress(), -1);
+    QCOMPARE(server.paths(), paths);
+    for (const QByteArray& agent : server.userAgents())
+        QCOMPARE(agent, QByteArray("QUORVEL"));
+    // The package never stays behind: rejected bodies are not written, unpacked ones removed.
+    if (state == QLatin1String("cancelled") || messageStart == failed)
+        QVERIFY(!QFile::exists(rig.setup->packagePath()));
     QTRY_COMPARE(server.openConnections(), 0); // the setup hung up
 }
 
 void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
     LoopbackServer server;
-    Response pack = answer(200, package());
+    Response pack = answer(200, driverPackage());
     server.route(kFirst, pack);
     CableRig rig(QStringLiteral("O'Brien's [data] & more"));
     // Left by an earlier run, and perhaps swapped since: only this run's package counts.
@@ -205,23 +185,40 @@ void CableDownloadTest::packageUnpacksIntoAFolderThatNeedsQuoting() {
     }
 }
 
+// A package that does not unpack to an installer, or unpacks to far more than it weighs (past the
+// cap the unpack is stopped), or cannot be saved, leaves nothing behind and is never checked.
 void CableDownloadTest::unpackFailures_data() {
     QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<bool>("toolStarts");
-    QTest::newRow("no installer inside") << package("VBCABLE Pack/other.exe") << true;
-    QTest::newRow("entry escaping the folder") << package("../VBCABLE_Setup_x64.exe") << true;
-    QTest::newRow("unpacker missing") << package() << false;
+    QTest::addColumn<QString>("breakage");     // "no unpacker" or "no folder" to save in
+    QTest::addColumn<QString>("messageStart"); // empty: the unpack-failed text
+    QTest::newRow("no installer inside") << driverPackage("VBCABLE Pack/other.exe") << ""
+                                         << "";
+    QTest::newRow("entry escaping the folder") << driverPackage("../VBCABLE_Setup_x64.exe") << ""
+                                               << "";
+    QTest::newRow("unpacker missing") << driverPackage() << "no unpacker"
+                                      << "";
+    QTest::newRow("unpacked size over the cap")
+        << qv::test::storedZip(
+               {{"big.bin", QByteArray(65536, 'b')}, {"VBCABLE_Setup_x64.exe", "x"}})
+        << ""
+        << "Распакованный VB-CABLE занимает больше";
+    QTest::newRow("save failure names the folder") << driverPackage() << "no folder"
+                                                   << "Не удалось сохранить VB-CABLE в ";
 }
 
 void CableDownloadTest::unpackFailures() {
     QFETCH(QByteArray, archive);
-    QFETCH(bool, toolStarts);
+    QFETCH(QString, breakage);
+    QFETCH(QString, messageStart);
     LoopbackServer server;
     server.route(kFirst, answer(200, archive));
     CableRig rig;
+    if (breakage == "no folder") // a file where a folder must go
+        QVERIFY(qv::test::writeFile(rig.temp.path() + "/work", "file"));
     rig.create([&](qv::ui::CableEnvironment& env) {
         env.downloadServer = server.base();
-        if (!toolStarts)
+        env.maxUnpackedBytes = 16384;
+        if (breakage == "no unpacker")
             env.system.unpackCommand = [](const QString&, const QString&) {
                 return qv::ui::UnpackCommand{QStringLiteral("/nonexistent/bsdtar"), {}};
             };
@@ -229,45 +226,18 @@ void CableDownloadTest::unpackFailures() {
     rig.setup->install();
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 10000);
-    QCOMPARE(rig.setup->message(), QStringLiteral("Не удалось распаковать VB-CABLE (%1).")
-                                       .arg(QDir::toNativeSeparators(rig.setup->packagePath())));
+    QCOMPARE(rig.state(), QStringLiteral("error"));
+    if (messageStart.isEmpty())
+        QCOMPARE(rig.setup->message(),
+                 QStringLiteral("Не удалось распаковать VB-CABLE (%1).")
+                     .arg(QDir::toNativeSeparators(rig.setup->packagePath())));
+    else if (breakage == "no folder")
+        QCOMPARE(rig.setup->message(), messageStart + QDir::toNativeSeparators(rig.workFolder));
+    else
+        QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
     QVERIFY(rig.verified.isEmpty());
-    QVERIFY(
-        !QFile::exists(rig.temp.path() + QStringLiteral("/work/QUORVEL/VBCABLE_Setup_x64.exe")));
-}
-
-// An archive may unpack to far more than it weighs: past the cap the unpack is stopped and
-// everything it wrote removed.
-void CableDownloadTest::unpackedSizeIsCapped() {
-    LoopbackServer server;
-    server.route(kFirst, answer(200, qv::test::storedZip({{"big.bin", QByteArray(65536, 'b')},
-                                                          {"VBCABLE_Setup_x64.exe", "x"}})));
-    CableRig rig;
-    rig.create([&](qv::ui::CableEnvironment& env) {
-        env.downloadServer = server.base();
-        env.maxUnpackedBytes = 16384;
-    });
-    rig.setup->install();
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 10000);
-    QVERIFY2(
-        rig.setup->message().startsWith(QStringLiteral("Распакованный VB-CABLE занимает больше")),
-        qPrintable(rig.setup->message()));
-    QVERIFY(rig.verified.isEmpty());
+    QVERIFY(!QFile::exists(rig.temp.path() + "/work/QUORVEL/VBCABLE_Setup_x64.exe"));
     QVERIFY(QDir(rig.workFolder).entryList({"unpack-*"}, QDir::Dirs).isEmpty());
-}
-
-void CableDownloadTest::saveFailureNamesTheFolder() {
-    LoopbackServer server;
-    server.route(kFirst, answer(200, package()));
-    CableRig rig;
-    QFile blocker(rig.temp.path() + QStringLiteral("/work")); // a file where a folder must go
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    startDownload(rig, server);
-
-    QTRY_COMPARE(rig.state(), QStringLiteral("error"));
-    QCOMPARE(rig.setup->message(), QStringLiteral("Не удалось сохранить VB-CABLE в ") +
-                                       QDir::toNativeSeparators(rig.workFolder));
 }
 
 void CableDownloadTest::cancelStopsADownloadQuietly() {

@@ -5,7 +5,7 @@
 // "stdin"} for each line read, {"pid", "exit"} before it ends. It creates the file given as
 // "--out" (as the real tool does when it starts writing) and then runs <mode>.script from the
 // same folder, line by line ("wait stop" when there is none):
-//   print <text>         one line on standard output; $OUT, $TARGET and $PREVIEW are replaced
+//   print <text>         one line on standard output; $OUT is replaced by the "--out" file
 //   stderr <text>        one line on standard error
 //   wait <line>          reads standard input until that line arrives or the input closes
 //   frame <w> <h> <hex>  publishes a w x h frame of one colour into the "--preview" block
@@ -53,12 +53,10 @@ void log(nlohmann::json record) {
     std::_Exit(code);
 }
 
-std::string replaced(std::string text, const std::map<std::string, std::string>& values) {
-    for (const auto& [key, value] : values)
-        for (std::size_t at = text.find(key); at != std::string::npos;
-             at = text.find(key, at + value.size()))
-            text.replace(at, key.size(), value);
-    return text;
+// The text with its "$OUT" replaced by the recording's file.
+std::string withOut(std::string text, const std::string& out) {
+    const std::size_t at = text.find("$OUT");
+    return at == std::string::npos ? text : text.replace(at, 4, out);
 }
 
 void publish(const std::string& path, std::uint32_t width, std::uint32_t height,
@@ -87,9 +85,6 @@ int main(int argc, char** argv) {
     for (std::size_t i = 1; i + 1 < args.size(); ++i)
         if (args[i].rfind("--", 0) == 0)
             options[args[i]] = args[i + 1];
-    const std::map<std::string, std::string> values = {{"$OUT", options["--out"]},
-                                                       {"$TARGET", options["--target"]},
-                                                       {"$PREVIEW", options["--preview"]}};
     if (!options["--out"].empty())
         std::ofstream(options["--out"]).flush();
 
@@ -105,9 +100,9 @@ int main(int argc, char** argv) {
         const std::string command = line.substr(0, space);
         const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
         if (command == "print") {
-            std::cout << replaced(rest, values) << std::endl;
+            std::cout << withOut(rest, options["--out"]) << std::endl;
         } else if (command == "stderr") {
-            std::cerr << replaced(rest, values) << std::endl;
+            std::cerr << withOut(rest, options["--out"]) << std::endl;
         } else if (command == "wait") {
             for (std::string input; std::getline(std::cin, input);) {
                 log({{"stdin", input}});

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,57 +43,42 @@ struct Sink {
     }
 };
 
+// A header a correct writer would never publish; `capacity` 0 keeps the block's own word.
 struct BadFrame {
     const char* name;
     std::size_t blockSize;
-    std::function<void(unsigned char*)> damage;
+    std::uint32_t sequence, width, height, capacity;
     FrameRead expected;
 };
 
 TEST(PreviewFrame, SkipsDamagedFramesWithoutReadingOutsideTheBlock) {
-    const std::vector<BadFrame> cases = {
-        {"sequence odd", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 7, 4, 4); },
-         FrameRead::Incomplete},
-        {"no frame yet", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 0, 4, 4); },
-         FrameRead::Incomplete},
-        {"zero width", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 8, 0, 4); },
+    const std::size_t full = kPreviewBlockSize;
+    const BadFrame cases[] = {
+        {"sequence odd", full, 7, 4, 4, 0, FrameRead::Incomplete},
+        {"no frame yet", full, 0, 4, 4, 0, FrameRead::Incomplete},
+        {"zero width", full, 8, 0, 4, 0, FrameRead::BadSize},
+        {"zero height", full, 8, 4, 0, 0, FrameRead::BadSize},
+        {"larger than the capacity", full, 8, 1281, 720, 0, FrameRead::BadSize},
+        {"capacity word raised past the block", full, 8, 1281, 720, 0xffffffffu,
          FrameRead::BadSize},
-        {"zero height", kPreviewBlockSize, [](auto* b) { writePreviewHeader(b, 8, 4, 0); },
-         FrameRead::BadSize},
-        {"larger than the capacity", kPreviewBlockSize,
-         [](auto* b) { writePreviewHeader(b, 8, 1281, 720); }, FrameRead::BadSize},
-        {"capacity word raised past the block", kPreviewBlockSize,
-         [](auto* b) {
-             storePreviewWord(b, kPreviewCapacityOffset, 0xffffffffu);
-             writePreviewHeader(b, 8, 1281, 720);
-         },
-         FrameRead::BadSize},
-        {"capacity word lowered", kPreviewBlockSize,
-         [](auto* b) {
-             storePreviewWord(b, kPreviewCapacityOffset, 399);
-             writePreviewHeader(b, 8, 10, 10);
-         },
-         FrameRead::BadSize},
+        {"capacity word lowered", full, 8, 10, 10, 399, FrameRead::BadSize},
         // 65536 * 16384 * 4 = 2^32: 0 in 32-bit arithmetic.
-        {"size wrapping 32 bits", kPreviewBlockSize,
-         [](auto* b) { writePreviewHeader(b, 8, 65536, 16384); }, FrameRead::BadSize},
-        {"width * height wrapping 32 bits", kPreviewBlockSize,
-         [](auto* b) { writePreviewHeader(b, 8, 0xffffffffu, 0xffffffffu); }, FrameRead::BadSize},
-        {"wrong magic", kPreviewBlockSize,
-         [](auto* b) {
-             publishPreviewFrame(b, 4, 4, 1);
-             storePreviewWord(b, kPreviewMagicOffset, 0x56505650u);
-         },
-         FrameRead::NoBlock},
+        {"size wrapping 32 bits", full, 8, 65536, 16384, 0, FrameRead::BadSize},
+        {"width * height wrapping 32 bits", full, 8, 0xffffffffu, 0xffffffffu, 0,
+         FrameRead::BadSize},
         // A mapping shorter than the layout: the capacity word still claims the full area.
-        {"short mapping", kPreviewHeaderSize + 400,
-         [](auto* b) { writePreviewHeader(b, 8, 20, 20); }, FrameRead::BadSize},
-        {"shorter than the header", 60, [](auto*) {}, FrameRead::NoBlock},
+        {"short mapping", kPreviewHeaderSize + 400, 8, 20, 20, 0, FrameRead::BadSize},
+        {"shorter than the header", 60, 0, 0, 0, 0, FrameRead::NoBlock},
+        {"wrong magic", full, 8, 4, 4, 0, FrameRead::NoBlock},
     };
     for (const BadFrame& c : cases) {
         SCOPED_TRACE(c.name);
         HeapBlock block(std::max<std::size_t>(c.blockSize, kPreviewHeaderSize));
-        c.damage(block.data());
+        if (c.capacity)
+            storePreviewWord(block.data(), kPreviewCapacityOffset, c.capacity);
+        writePreviewHeader(block.data(), c.sequence, c.width, c.height);
+        if (c.expected == FrameRead::NoBlock && c.blockSize == full)
+            storePreviewWord(block.data(), kPreviewMagicOffset, 0x56505650u);
         Sink sink;
         std::uint32_t sequence = 99;
         EXPECT_EQ(readPreviewFrame(block.data(), c.blockSize, 0, sink.target(), &sequence),
@@ -153,8 +137,6 @@ TEST(PreviewFrame, DropsACopyThatTheWriterChangedMeanwhile) {
               FrameRead::NoTarget);
 }
 
-// ---- The block file ----
-
 class PreviewBlockFile : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -171,26 +153,33 @@ protected:
     std::string path(unsigned long pid) const {
         return dir_ + "/QuorvelPreview-" + std::to_string(pid);
     }
+    static void writeText(const std::string& file, const char* text) {
+        std::FILE* f = std::fopen(file.c_str(), "w");
+        std::fputs(text, f);
+        std::fclose(f);
+    }
     std::string dir_;
 };
 
 TEST_F(PreviewBlockFile, IsAPrivateFileWithAFreshHeaderRemovedOnRelease) {
-    PreviewBlock block;
-    ASSERT_TRUE(block.create(4242)) << block.error();
-    EXPECT_EQ(block.name(), path(4242));
-    struct stat st {};
-    ASSERT_EQ(::stat(path(4242).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(std::size_t(st.st_size), kPreviewBlockSize);
-    EXPECT_EQ(loadPreviewWord(block.data(), 0), kPreviewMagic);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.data()), 4), "QVPV");
-    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewCapacityOffset), 3686400u);
-    for (std::size_t offset = kPreviewSequenceOffset; offset < kPreviewHeaderSize; offset += 4)
-        EXPECT_EQ(loadPreviewWord(block.data(), offset), 0u) << offset;
-
-    block.release();
-    EXPECT_FALSE(block.valid());
-    EXPECT_FALSE(std::filesystem::exists(path(4242)));
+    for (const bool leftByACrashedRun : {false, true}) {
+        if (leftByACrashedRun)
+            writeText(path(4242), "QVPVold frame data");
+        PreviewBlock block;
+        ASSERT_TRUE(block.create(4242)) << block.error();
+        EXPECT_EQ(block.name(), path(4242));
+        struct stat st {};
+        ASSERT_EQ(::stat(path(4242).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(std::size_t(st.st_size), kPreviewBlockSize);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.data()), 4), "QVPV");
+        EXPECT_EQ(loadPreviewWord(block.data(), kPreviewCapacityOffset), 3686400u);
+        for (std::size_t offset = kPreviewSequenceOffset; offset < kPreviewHeaderSize; offset += 4)
+            EXPECT_EQ(loadPreviewWord(block.data(), offset), 0u) << offset;
+        block.release();
+        EXPECT_FALSE(block.valid());
+        EXPECT_FALSE(std::filesystem::exists(path(4242)));
+    }
 }
 
 TEST_F(PreviewBlockFile, RefusesANameInUseOrNotAPlainFileOfOurs) {
@@ -198,15 +187,10 @@ TEST_F(PreviewBlockFile, RefusesANameInUseOrNotAPlainFileOfOurs) {
     ASSERT_TRUE(first.create(7));
     PreviewBlock second; // the same process id while the first one lives
     EXPECT_FALSE(second.create(7));
-    EXPECT_TRUE(std::filesystem::exists(path(7)));
     EXPECT_EQ(loadPreviewWord(first.data(), 0), kPreviewMagic);
 
     const std::string victim = dir_ + "/victim";
-    {
-        std::FILE* f = std::fopen(victim.c_str(), "w");
-        std::fputs("keep", f);
-        std::fclose(f);
-    }
+    writeText(victim, "keep");
     ASSERT_EQ(::symlink(victim.c_str(), path(8).c_str()), 0);
     EXPECT_FALSE(second.create(8));
     EXPECT_TRUE(std::filesystem::is_symlink(path(8)));
@@ -215,19 +199,6 @@ TEST_F(PreviewBlockFile, RefusesANameInUseOrNotAPlainFileOfOurs) {
     ASSERT_EQ(::mkdir(path(9).c_str(), 0700), 0);
     EXPECT_FALSE(second.create(9));
     EXPECT_TRUE(std::filesystem::is_directory(path(9)));
-}
-
-TEST_F(PreviewBlockFile, ReplacesAFileLeftByACrashedRun) {
-    {
-        std::FILE* f = std::fopen(path(11).c_str(), "w");
-        std::fputs("QVPVold frame data", f);
-        std::fclose(f);
-    }
-    PreviewBlock block;
-    ASSERT_TRUE(block.create(11)) << block.error();
-    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewCapacityOffset), 3686400u);
-    EXPECT_EQ(loadPreviewWord(block.data(), kPreviewSequenceOffset), 0u);
-    EXPECT_EQ(std::filesystem::file_size(path(11)), kPreviewBlockSize);
 }
 
 // The tool can truncate the file under the mapping; reading past its end would fault. A short

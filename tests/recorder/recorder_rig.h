@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -28,9 +29,9 @@ struct ToolRun {
     qint64 pid = 0;
     QStringList args;
     QStringList input; // standard input lines, in order
-    bool exited = false;
-    int exitCode = -1;
+    int exitCode = -1; // -1: it never reached its end (killed or crashed)
     QString mode() const { return args.value(0); }
+    bool exited() const { return exitCode >= 0; }
 };
 
 struct DesktopCalls {
@@ -97,30 +98,18 @@ public:
     std::vector<ToolRun> runs() const {
         std::vector<ToolRun> out;
         QFile file(toolDir.filePath("calls.jsonl"));
-        if (!file.open(QIODevice::ReadOnly))
-            return out;
+        file.open(QIODevice::ReadOnly);
         for (const QByteArray& line : file.readAll().split('\n')) {
             const QJsonObject record = QJsonDocument::fromJson(line).object();
-            if (record.isEmpty())
-                continue;
             const qint64 pid = record.value("pid").toInteger();
-            if (record.contains("args")) {
-                ToolRun run;
-                run.pid = pid;
-                for (const QJsonValue& arg : record.value("args").toArray())
-                    run.args << arg.toString();
-                out.push_back(run);
-                continue;
-            }
-            for (ToolRun& run : out)
-                if (run.pid == pid) {
-                    if (record.contains("stdin"))
-                        run.input << record.value("stdin").toString();
-                    if (record.contains("exit")) {
-                        run.exited = true;
-                        run.exitCode = record.value("exit").toInt();
-                    }
-                }
+            if (record.contains("args"))
+                out.push_back({pid, record.value("args").toVariant().toStringList(), {}, -1});
+            const auto run = std::find_if(out.begin(), out.end(),
+                                          [pid](const ToolRun& r) { return r.pid == pid; });
+            if (run != out.end() && record.contains("stdin"))
+                run->input << record.value("stdin").toString();
+            if (run != out.end() && record.contains("exit"))
+                run->exitCode = record.value("exit").toInt();
         }
         return out;
     }

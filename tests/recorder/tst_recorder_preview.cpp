@@ -13,8 +13,8 @@
 #include <QSignalSpy>
 
 #include <atomic>
-#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
@@ -25,43 +25,33 @@ using qv::ui::Recorder;
 namespace {
 
 // The block as the tool sees it: the file named by the Recorder, mapped shared.
-class ToolView {
-public:
-    explicit ToolView(const QString& path) {
-        const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR);
-        if (fd < 0)
-            return;
-        void* map =
-            ::mmap(nullptr, qv::rec::kPreviewBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+std::shared_ptr<unsigned char> mapAsTheTool(const QString& path) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR);
+    void* map = fd < 0 ? MAP_FAILED
+                       : ::mmap(nullptr, qv::rec::kPreviewBlockSize, PROT_READ | PROT_WRITE,
+                                MAP_SHARED, fd, 0);
+    if (fd >= 0)
         ::close(fd);
-        if (map != MAP_FAILED)
-            data_ = static_cast<unsigned char*>(map);
-    }
-    ~ToolView() {
-        if (data_)
-            ::munmap(data_, qv::rec::kPreviewBlockSize);
-    }
-    unsigned char* data() const { return data_; }
-
-private:
-    unsigned char* data_ = nullptr;
-};
-
-QImage picture(int w, int h, const std::vector<QRgb>& pixels) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, pixels[size_t(y * w + x)]);
-    return image;
+    if (map == MAP_FAILED)
+        return nullptr;
+    return {static_cast<unsigned char*>(map),
+            [](unsigned char* data) { ::munmap(data, qv::rec::kPreviewBlockSize); }};
 }
 
 bool uniform(const QImage& image) {
-    const QRgb first = image.pixel(0, 0);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != first)
+            if (image.pixel(x, y) != image.pixel(0, 0))
                 return false;
     return true;
+}
+
+// A Recorder whose preview block is polled by hand, with the block mapped as the tool maps it.
+std::shared_ptr<unsigned char> startPolledByHand(RecorderRig& rig) {
+    auto timings = RecorderRig::fastTimings();
+    timings.previewPollMs = 600000;
+    rig.make(timings).startPreview("m0", 640, 360);
+    return mapAsTheTool(rig.recorder->previewBlockName());
 }
 
 } // namespace
@@ -74,8 +64,7 @@ private slots:
     void sizeRules();
     void scalerKeepsTheShape();
     void placeholderWithoutTheTool();
-    void previewProcessFollowsTheDialog();
-    void handOverBetweenPreviewAndRecording();
+    void previewProcessAndRecordingHandOver();
     void pollSkipsDamagedFrames();
     void previewImagesFromAnotherThread();
 };
@@ -104,12 +93,12 @@ void TestRecorderPreview::sizeRules() {
 // keeps its aspect ratio, centred, with opaque black bars, and the halving step averages.
 void TestRecorderPreview::scalerKeepsTheShape() {
     // 8x2 into 4x2: the picture fills the top row, halved once: (0+10+1+2+2)/4 = 3.
-    std::vector<QRgb> source;
     const int red[2][8] = {{0, 10, 20, 30, 40, 50, 60, 70}, {1, 2, 1, 1, 0, 0, 0, 255}};
+    QImage source(8, 2, QImage::Format_RGB32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
-            source.push_back(qRgb(red[y][x], 100, 0));
-    const QImage scaled = qv::ui::scalePreview(picture(8, 2, source), QSize(4, 2));
+            source.setPixel(x, y, qRgb(red[y][x], 100, 0));
+    const QImage scaled = qv::ui::scalePreview(source, QSize(4, 2));
     QCOMPARE(scaled.size(), QSize(4, 2));
     QCOMPARE(scaled.pixel(0, 0), qRgb(3, 100, 0));
     for (int x = 0; x < 4; ++x)
@@ -124,25 +113,18 @@ void TestRecorderPreview::placeholderWithoutTheTool() {
     QSignalSpy changed(&rec, &Recorder::previewChanged);
     rec.startPreview("m0", 640, 360);
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(rec.previewSerial(), 1);
     QVERIFY(rec.previewReady());
-    QCOMPARE(rec.previewTarget(), QString("m0"));
     QVERIFY(!rec.previewPolling());
-    QImage image = rec.previewImage();
-    QCOMPARE(image.size(), QSize(640, 360));
-    for (int y = 0; y < image.height(); y += 7)
-        for (int x = 0; x < image.width(); x += 7)
-            QCOMPARE(qAlpha(image.pixel(x, y)), 255);
+    for (int y = 0; y < 360; y += 7)
+        for (int x = 0; x < 640; x += 7)
+            QCOMPARE(qAlpha(rec.previewImage().pixel(x, y)), 255);
 
     rec.startPreview("w1", 640, 360); // another target, another picture
-    image = rec.previewImage();
     QCOMPARE(rec.previewSerial(), 2);
-
     qv::ui::PreviewImages provider(&rec);
     QSize reported;
-    const QImage served = provider.requestImage("2", &reported, QSize(10, 10));
+    QCOMPARE(provider.requestImage("2", &reported, QSize(10, 10)), rec.previewImage());
     QCOMPARE(reported, QSize(640, 360));
-    QCOMPARE(served, image);
 
     rec.stopPreview();
     QVERIFY(!rec.previewReady());
@@ -151,60 +133,47 @@ void TestRecorderPreview::placeholderWithoutTheTool() {
     QVERIFY(reported.isEmpty());
 }
 
-void TestRecorderPreview::previewProcessFollowsTheDialog() {
+// The preview process follows the dialog's target; a recording takes the preview over and hands
+// it back to a new preview process when it ends while the preview is still wanted.
+void TestRecorderPreview::previewProcessAndRecordingHandOver() {
     RecorderRig rig;
     rig.script("preview", {R"(print {"event":"started"})", "frame 64 36 112233", "wait stop"});
+    rig.script("video", {"wait stop", R"(print {"event":"stopped","file":"$OUT"})"});
     auto& rec = rig.make();
     rec.startPreview("m0", 641, 0);
     QVERIFY(rec.previewProcessRunning());
     QVERIFY(rec.previewPolling());
     QTRY_VERIFY(rec.previewReady());
-    const QImage image = rec.previewImage();
-    QCOMPARE(image.size(), QSize(64, 36));
-    QCOMPARE(image.pixel(63, 35), qRgba(0x11, 0x22, 0x33, 255));
+    QCOMPARE(rec.previewImage().size(), QSize(64, 36));
+    QCOMPARE(rec.previewImage().pixel(63, 35), qRgba(0x11, 0x22, 0x33, 255));
     QCOMPARE(rig.runsOf("preview")[0].args,
              QStringList({"preview", "--target", "m0", "--preview", rec.previewBlockName(),
                           "--preview-size", "640x360", "--parent", rig.pid()}));
-
     rec.startPreview("m0", 640, 0); // the same target: nothing new
     rec.startPreview("w1", 640, 0);
     QCOMPARE(rec.previewTarget(), QString("w1"));
+
+    rec.startVideo("w3", "", false, "1920x1080");
+    QVERIFY(!rec.previewProcessRunning()); // the recording feeds the preview now
+    QVERIFY(rec.previewPolling());
+    QTRY_VERIFY(!rig.runsOf("video").empty());
+    QCOMPARE(rig.runsOf("video")[0].args.mid(11, 6),
+             QStringList({"--preview", rec.previewBlockName(), "--preview-size", "640x360",
+                          "--preview-on", "1"}));
+    QTRY_VERIFY(rig.runsOf("preview")[0].exited());
+    QCOMPARE(rig.runsOf("preview")[0].input, QStringList({"target w1", "stop"}));
+    rec.stopVideo();
+    QTRY_VERIFY(!rec.videoRecording());
+    QVERIFY(rec.previewProcessRunning());
+    QTRY_COMPARE(rig.runsOf("preview").size(), size_t(2));
+    QCOMPARE(rig.runsOf("preview")[1].args.mid(0, 3), QStringList({"preview", "--target", "w3"}));
+
     const int serial = rec.previewSerial();
     rec.stopPreview();
     QVERIFY(!rec.previewOn());
     QVERIFY(!rec.previewPolling());
     QVERIFY(!rec.previewReady());
     QCOMPARE(rec.previewSerial(), serial + 1);
-    QTRY_VERIFY(rig.runsOf("preview")[0].exited);
-    QCOMPARE(rig.runsOf("preview").size(), size_t(1));
-    QCOMPARE(rig.runsOf("preview")[0].input, QStringList({"target w1", "stop"}));
-}
-
-void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
-    RecorderRig rig;
-    rig.script("video", {"wait stop", R"(print {"event":"stopped","file":"$OUT"})"});
-    auto& rec = rig.make();
-    rec.startPreview("m0", 640, 360);
-    QVERIFY(rec.previewProcessRunning());
-    rec.startVideo("w3", "", false, "1920x1080");
-    QVERIFY(!rec.previewProcessRunning()); // the recording feeds the preview now
-    QVERIFY(rec.previewPolling());
-    QTRY_VERIFY(!rig.runsOf("video").empty());
-    const QStringList args = rig.runsOf("video")[0].args;
-    QCOMPARE(args.mid(11, 6), QStringList({"--preview", rec.previewBlockName(), "--preview-size",
-                                           "640x360", "--preview-on", "1"}));
-    QTRY_VERIFY(rig.runsOf("preview")[0].exited);
-    QCOMPARE(rig.runsOf("preview")[0].input, QStringList{"stop"});
-
-    rec.stopVideo();
-    QTRY_VERIFY(!rec.videoRecording());
-    // The preview is still wanted: a preview process takes over the recording's target.
-    QVERIFY(rec.previewProcessRunning());
-    QCOMPARE(rec.previewTarget(), QString("w3"));
-    QTRY_COMPARE(rig.runsOf("preview").size(), size_t(2));
-    QCOMPARE(rig.runsOf("preview")[1].args.mid(0, 3), QStringList({"preview", "--target", "w3"}));
-
-    rec.stopPreview();
     rec.startVideo("m1", "", false, "1920x1080");
     QTRY_COMPARE(rig.runsOf("video").size(), size_t(2));
     QCOMPARE(rig.runsOf("video")[1].args.mid(15, 2), QStringList({"--preview-on", "0"}));
@@ -213,43 +182,36 @@ void TestRecorderPreview::handOverBetweenPreviewAndRecording() {
     QVERIFY(!rec.previewProcessRunning());
     QTest::qWait(50);
     QCOMPARE(rig.runsOf("preview").size(), size_t(2));
+    QTRY_VERIFY(rig.runsOf("preview")[1].exited());
 }
 
+// The reader's checks are preview_block_test's; here: each frame is taken once, a refused frame
+// leaves the last one, and after a stop the old frame is not shown again.
 void TestRecorderPreview::pollSkipsDamagedFrames() {
     using namespace qv::rectest;
-    using namespace qv::rec;
     RecorderRig rig;
-    auto timings = RecorderRig::fastTimings();
-    timings.previewPollMs = 600000; // polled by hand
-    auto& rec = rig.make(timings);
-    rec.startPreview("m0", 640, 360);
-    ToolView tool(rec.previewBlockName());
-    unsigned char* block = tool.data();
+    const auto block = startPolledByHand(rig);
     QVERIFY(block);
-    QCOMPARE(loadPreviewWord(block, 0), kPreviewMagic);
-
-    writePreviewHeader(block, 7, 4, 4);
+    auto& rec = *rig.recorder;
+    writePreviewHeader(block.get(), 7, 4, 4);
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 0);
 
-    publishPreviewFrame(block, 4, 4, 0x00abcdef); // sequence 8
+    publishPreviewFrame(block.get(), 4, 4, 0x00abcdef); // sequence 8
+    rec.pollPreview();
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 1);
     QCOMPARE(rec.previewImage().pixel(3, 3), qRgb(0xab, 0xcd, 0xef));
-    rec.pollPreview(); // the same frame is not taken twice
-    QCOMPARE(rec.previewSerial(), 1);
 
-    // The reader's checks are preview_block_test's; here a refused frame leaves the last one.
-    writePreviewHeader(block, 10, 65536, 16384);
+    writePreviewHeader(block.get(), 10, 65536, 16384);
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 1);
     QCOMPARE(rec.previewImage().size(), QSize(4, 4));
-    publishPreviewFrame(block, 1280, 720, 0x00010203);
+    publishPreviewFrame(block.get(), 1280, 720, 0x00010203);
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 2);
     QCOMPARE(rec.previewImage().pixel(1279, 719), qRgb(1, 2, 3));
 
-    // After a stop the old frame is not shown again by the next preview.
     rec.stopPreview();
     rec.startPreview("m0", 640, 360);
     rec.pollPreview();
@@ -259,12 +221,9 @@ void TestRecorderPreview::pollSkipsDamagedFrames() {
 
 void TestRecorderPreview::previewImagesFromAnotherThread() {
     RecorderRig rig;
-    auto timings = RecorderRig::fastTimings();
-    timings.previewPollMs = 600000;
-    auto& rec = rig.make(timings);
-    rec.startPreview("m0", 640, 360);
-    ToolView tool(rec.previewBlockName());
-    QVERIFY(tool.data());
+    const auto block = startPolledByHand(rig);
+    QVERIFY(block);
+    auto& rec = *rig.recorder;
     qv::ui::PreviewImages provider(&rec);
 
     std::atomic<bool> done{false};
@@ -295,7 +254,7 @@ void TestRecorderPreview::previewImagesFromAnotherThread() {
     while ((frames < 300 || served.load() < 100) && !failure.load() && clock.elapsed() < 5000) {
         ++frames;
         const QSize s = sizes[frames % 3];
-        qv::rectest::publishPreviewFrame(tool.data(), s.width(), s.height(), 0x00102030u + frames);
+        qv::rectest::publishPreviewFrame(block.get(), s.width(), s.height(), 0x00102030u + frames);
         rec.pollPreview();
         if (frames % 50 == 0) { // the image becomes null and comes back
             rec.stopPreview();
