@@ -17,11 +17,6 @@ using qv::ui::Tray;
 
 namespace {
 
-// The icon the tray shows while the microphones are muted.
-bool hasDot(const QImage& image) {
-    return image == Tray::paintIcon(true);
-}
-
 Json documentWithMicMute(bool muted) {
     Json doc = smallMixerDocument();
     for (Json& s : doc["sources"]) {
@@ -45,32 +40,28 @@ private slots:
         QCoreApplication::setApplicationName(QStringLiteral("QUORVEL"));
     }
 
-    // The tooltip and the dot follow the Backend through its signals.
+    // The tooltip and the dot of the muted icon follow the Backend through its signals.
     void followsBackendState() {
         BackendRig rig;
         Tray tray(rig.backend.get());
         QVERIFY(!tray.available()); // offscreen has no system tray
-        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — движок не запущен"));
-        QVERIFY(!hasDot(tray.iconImage()));
-
+        const auto shows = [&tray](const char* state, bool dot) {
+            QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — ") + QString::fromUtf8(state));
+            QCOMPARE(tray.iconImage() == Tray::paintIcon(true), dot);
+        };
+        shows("движок не запущен", false);
         rig.startReady(documentWithMicMute(false));
-        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон включён"));
-        QVERIFY(!hasDot(tray.iconImage()));
-
+        shows("микрофон включён", false);
         rig.backend->setMicMuted(true); // applied to the mirror at once
-        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон выключен"));
-        QVERIFY(hasDot(tray.iconImage()));
+        shows("микрофон выключен", true);
 
         // The engine's document unmutes: the dot goes with the next change.
         rig.answerAll();
         rig.transport->deliver(Json{{"event", "config"}, {"config", documentWithMicMute(false)}});
-        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — микрофон включён"));
-        QVERIFY(!hasDot(tray.iconImage()));
-
+        shows("микрофон включён", false);
         rig.backend->setMicMuted(true);
         rig.transport->disconnectEngine();
-        QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — движок не запущен"));
-        QVERIFY(hasDot(tray.iconImage())); // the mirror still says muted
+        shows("движок не запущен", true); // the mirror still says muted
 
         // Without a microphone the tooltip names only the program.
         BackendRig noMic;
@@ -98,7 +89,8 @@ private slots:
         QVERIFY(muted.copy(w / 2, h / 2, w / 2, h / 2) != same.copy(w / 2, h / 2, w / 2, h / 2));
     }
 
-    // "Выход" twice: one quit request to the engine, one completion, one notification.
+    // "Выход" twice: one quit request to the engine, one completion, one notification. Without
+    // an engine the exit completes on the next turn of the event loop.
     void quitsOnce() {
         BackendRig rig;
         rig.startReady();
@@ -123,17 +115,14 @@ private slots:
         rig.backend->setMicMuted(true);
         QCOMPARE(completions, 1);
         QCOMPARE(tray.toolTip(), QStringLiteral("QUORVEL — выход…"));
-    }
 
-    void quitWithoutEngineCompletesOnTheNextTurn() {
-        BackendRig rig; // never connected
-        Tray tray(rig.backend.get());
-        int completions = 0;
-        tray.setQuitAction([&completions] { ++completions; });
-        tray.quit();
-        QCOMPARE(completions, 0);
-        QTRY_COMPARE(completions, 1);
-        QVERIFY(rig.transport->sentWithCmd("quit").empty());
+        BackendRig never;
+        Tray unconnected(never.backend.get());
+        unconnected.setQuitAction([&completions] { ++completions; });
+        unconnected.quit();
+        QCOMPARE(completions, 1);
+        QTRY_COMPARE(completions, 2);
+        QVERIFY(never.transport->sentWithCmd("quit").empty());
     }
 
     void showAndToggleWindow() {
@@ -146,7 +135,6 @@ private slots:
         tray.showWindow(); // hidden -> shown and active
         QVERIFY(window.isVisible());
         QTRY_VERIFY(window.isActive());
-
         tray.toggleWindow(); // visible and active -> hidden
         QVERIFY(!window.isVisible());
         tray.toggleWindow(); // hidden -> shown
@@ -170,9 +158,15 @@ private slots:
         QTRY_VERIFY(window.isActive());
     }
 
-    void windowGoneMakesWindowOperationsNoOps() {
+    // Without a tray the hint is never shown and the setting stays unset for a later tray;
+    // without a window the window operations do nothing.
+    void withoutTrayOrWindow() {
         BackendRig rig;
         Tray tray(rig.backend.get());
+        QVERIFY(!tray.hiddenToTray());
+        QVERIFY(!QSettings().contains(QStringLiteral("tray/explained")));
+        QCOMPARE(tray.menu(), nullptr);
+
         auto* window = new QWindow;
         tray.setWindow(window);
         delete window;
@@ -180,15 +174,6 @@ private slots:
         tray.showWindow();
         tray.toggleWindow();
         QCOMPARE(QGuiApplication::allWindows().size(), 0);
-    }
-
-    // Without a tray the hint is never shown and the setting stays unset for a later tray.
-    void noHintWithoutTray() {
-        BackendRig rig;
-        Tray tray(rig.backend.get());
-        QVERIFY(!tray.hiddenToTray());
-        QVERIFY(!QSettings().contains(QStringLiteral("tray/explained")));
-        QCOMPARE(tray.menu(), nullptr);
     }
 
 private:
