@@ -106,7 +106,7 @@ TEST(WinEngineLaunch, StartsAMissingEngineOnceInItsFolderAndConnectsToIt) {
     ASSERT_TRUE(eventually(
         [&] {
             int asked = 0;
-            probe.inspect([&](const Probe& p) { asked = p.launchChecks; });
+            probe.waitFor([&](const Probe& p) { return (asked = p.launchChecks) >= 0; }, 0);
             for (; answered < asked; ++answered)
                 core->checkLaunch();
             return core->isConnected();

@@ -9,21 +9,21 @@
 namespace qv::wintest {
 namespace {
 
-const std::filesystem::path kWriter = programFolder() / L"qv_meters_writer.exe";
+const std::filesystem::path kWriter = programFolder() / L"qv_block_writer.exe";
 
 TEST(WinMeterView, MapsTheWholeBlockOfAnotherProcessReadOnlyAndRefusesAShortOne) {
     link::os::MeterView view;
     EXPECT_FALSE(view.open()); // no engine, no block
 
     {
-        HelperProcess shortWriter(kWriter, L"4096");
+        HelperProcess shortWriter(kWriter, L"meters 4096");
         ASSERT_EQ(shortWriter.command(""), "ok");
         EXPECT_FALSE(view.open());
         EXPECT_EQ(view.data(), nullptr);
     }
 
-    HelperProcess writer(kWriter, L"");
-    ASSERT_EQ(writer.command("publish 7 128"), "ok");
+    HelperProcess writer(kWriter, L"meters");
+    ASSERT_EQ(writer.command("publish 7"), "ok");
     ASSERT_TRUE(view.open());
     MEMORY_BASIC_INFORMATION info{};
     ASSERT_NE(VirtualQuery(view.data(), &info, sizeof info), 0u);
@@ -33,7 +33,7 @@ TEST(WinMeterView, MapsTheWholeBlockOfAnotherProcessReadOnlyAndRefusesAShortOne)
     EXPECT_EQ(block->frame, 7u);
     EXPECT_STREQ(block->entries[127].id, "in:mic127"); // the last slot, at the block's end
     // The writer's later snapshots show through the same view.
-    ASSERT_EQ(writer.command("publish 8 1"), "ok");
+    ASSERT_EQ(writer.command("publish 8"), "ok");
     EXPECT_EQ(block->frame, 8u);
     view.close();
     EXPECT_FALSE(view.isOpen());

@@ -33,8 +33,6 @@ public:
     link::LinkCallbacks callbacks();
     // Waits until `done` (called under the lock) holds; false after `ms` milliseconds.
     bool waitFor(const std::function<bool(const Probe&)>& done, int ms = 5000);
-    // Runs `look` under the lock, for reading the record while the link still runs.
-    void inspect(const std::function<void(const Probe&)>& look);
 
     int connected = 0;
     int launchChecks = 0;
@@ -46,7 +44,7 @@ private:
     std::condition_variable changed_;
 };
 
-// The engine's end of the pipe: message mode, overlapped, at most `instances` instances.
+// The engine's end of the pipe: message mode, overlapped, every wait bounded by `ms`.
 class PipeServer {
 public:
     explicit PipeServer(DWORD instances = 1);
@@ -55,19 +53,16 @@ public:
     PipeServer& operator=(const PipeServer&) = delete;
 
     bool valid() const { return pipe_ != INVALID_HANDLE_VALUE; }
-    // Waits for a client on the current instance.
     bool accept(int ms = 5000);
-    // Writes one message; waits up to `ms` for the client to take it.
     bool send(const std::string& message, int ms = 5000);
-    // Reads one whole message.
     std::optional<std::string> receive(int ms = 5000);
     // True when the client has closed its end within `ms`.
     bool clientGone(int ms = 5000);
-    // Drops the client, as an engine that goes away does; the instance listens again after
-    // accept().
+    // Drops the client, as an engine that goes away does; accept() listens again.
     void disconnect();
 
 private:
+    OVERLAPPED arm();
     bool finish(OVERLAPPED& ov, DWORD* transferred, int ms);
 
     HANDLE pipe_ = INVALID_HANDLE_VALUE;
@@ -85,7 +80,6 @@ public:
     bool running() const { return process_ != nullptr; }
     // Sends one line and returns the helper's one-line answer ("" when it did not answer).
     std::string command(const std::string& line);
-    // Reads one line of the helper's output, without its line end.
     std::string readLine();
     // Closes the helper's input (which ends it) and waits for it to exit.
     bool finish(int ms = 5000);

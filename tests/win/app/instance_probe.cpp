@@ -13,15 +13,8 @@
 namespace {
 
 int code(qv::instance::InstanceMutex::Claim claim) {
-    switch (claim) {
-    case qv::instance::InstanceMutex::Claim::Owned:
-        return 10;
-    case qv::instance::InstanceMutex::Claim::AlreadyRunning:
-        return 11;
-    case qv::instance::InstanceMutex::Claim::Failed:
-        break;
-    }
-    return 12;
+    using Claim = qv::instance::InstanceMutex::Claim;
+    return claim == Claim::Owned ? 10 : claim == Claim::AlreadyRunning ? 11 : 12;
 }
 
 } // namespace

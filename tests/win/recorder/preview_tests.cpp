@@ -17,7 +17,7 @@ namespace {
 
 using rec::FrameRead;
 
-const std::filesystem::path kWriter = programFolder() / L"qv_preview_writer.exe";
+const std::filesystem::path kWriter = programFolder() / L"qv_block_writer.exe";
 
 class WinPreview : public ::testing::Test {
 protected:
