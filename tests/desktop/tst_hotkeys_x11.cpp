@@ -1,6 +1,7 @@
 // HotkeyService on a real X server (Xvfb, started by xvfb_run.sh): key and button presses
 // injected through XTEST with xdotool must reach the service as raw input, be translated to
-// Windows key codes and fire bindings and captures.
+// Windows key codes and fire bindings and captures (the state machine's rules are
+// tst_hotkey_service's).
 
 #include "desktop/hotkey_service.h"
 
@@ -22,29 +23,11 @@ private slots:
         service_ = new HotkeyService(this);
         QVERIFY(service_->available());
     }
-    void bindingsFireOnRealInput() {
-        QVariantMap map;
-        map.insert(QStringLiteral("micMute"), QStringLiteral("ctrl+vk77"));
-        map.insert(QStringLiteral("pushToTalk"), QStringLiteral("mouse4"));
-        map.insert(QStringLiteral("voice"), QStringLiteral("vk120"));
-        service_->setBindings(map);
-        QStringList triggers;
-        const auto connection =
-            connect(service_, &HotkeyService::triggered, [&](const QString& action, bool pressed) {
-                triggers << action + (pressed ? "+" : "-");
-            });
-
-        xdotool({"keydown", "Control_L", "m"});
-        QTRY_COMPARE(triggers.size(), 1);
-        xdotool({"keyup", "Control_L", "m"}); // Ctrl goes first; M's release ends the trigger
-        QTRY_COMPARE(triggers.size(), 2);
-        xdotool({"mousedown", "8"});
-        QTRY_COMPARE(triggers.size(), 3);
-        xdotool({"mouseup", "8", "key", "F9"});
-        QTRY_COMPARE(triggers.size(), 6);
-        QCOMPARE(triggers, (QStringList{"micMute+", "micMute-", "pushToTalk+", "pushToTalk-",
-                                        "voice+", "voice-"}));
-        disconnect(connection);
+    void bindingFiresOnRealInput() {
+        service_->setBindings({{QStringLiteral("voice"), QStringLiteral("vk120")}});
+        QSignalSpy triggered(service_, &HotkeyService::triggered);
+        xdotool({"key", "F9"});
+        QTRY_COMPARE(triggered.count(), 2);
         service_->setBindings({});
     }
     void capturesRealInput_data() {
@@ -62,6 +45,7 @@ private slots:
         QTest::newRow("arrow") << QStringList{"key", "Left"} << "vk37";
         QTest::newRow("media key") << QStringList{"key", "XF86AudioPlay"} << "vk179";
         QTest::newRow("middle button") << QStringList{"click", "2"} << "mouse3";
+        QTest::newRow("back button") << QStringList{"click", "8"} << "mouse4";
         QTest::newRow("side button with Shift")
             << QStringList{"keydown", "Shift_L", "click", "9", "keyup", "Shift_L"}
             << "shift+mouse5";
@@ -87,8 +71,8 @@ private slots:
         QCOMPARE(captured.count(), 0);
     }
     void namesComeFromTheKeyboardLayout() {
-        // "M" was learned from the presses above; Space and Page Up are looked up in the layout.
-        QCOMPARE(service_->describe("ctrl+vk77"), QStringLiteral("Ctrl + M"));
+        // "A" was learned from the presses above; Space and Page Up are looked up in the layout.
+        QCOMPARE(service_->describe("ctrl+vk65"), QStringLiteral("Ctrl + A"));
         QCOMPARE(service_->describe("vk17+vk120"), QStringLiteral("Ctrl + F9"));
         QCOMPARE(service_->describe("vk32"), QStringLiteral("Space"));
         QCOMPARE(service_->describe("vk33"), QStringLiteral("Prior"));

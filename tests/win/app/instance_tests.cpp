@@ -17,31 +17,26 @@ const std::filesystem::path kProbe = programFolder() / L"instance_probe.exe";
 constexpr int kOwned = 10;
 constexpr int kAlreadyRunning = 11;
 
-TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTaken) {
+// A second process finds the instance taken, also after its holder was killed (the mutex is then
+// abandoned, never released); once given up, the next process is the instance.
+TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTakenUntilItsHolderEnds) {
     {
         InstanceMutex first;
         ASSERT_EQ(first.claim(), InstanceMutex::Claim::Owned);
         EXPECT_TRUE(first.owned());
-        HelperProcess second(kProbe, L"claim");
-        EXPECT_EQ(second.exitCode(), kAlreadyRunning);
-        // Claiming again in the same process changes nothing.
-        EXPECT_EQ(first.claim(), InstanceMutex::Claim::Owned);
+        EXPECT_EQ(HelperProcess(kProbe, L"claim").exitCode(), kAlreadyRunning);
+        EXPECT_EQ(first.claim(), InstanceMutex::Claim::Owned); // again: nothing changes
     }
-    // Given up: the next process is the instance.
-    HelperProcess next(kProbe, L"claim");
-    EXPECT_EQ(next.exitCode(), kOwned);
-}
+    EXPECT_EQ(HelperProcess(kProbe, L"claim").exitCode(), kOwned);
 
-TEST(InstanceMutexTest, KilledHolderDoesNotBlockTheNextStart) {
     HelperProcess holder(kProbe, L"hold");
     ASSERT_EQ(holder.readLine(), std::to_string(kOwned));
     {
         InstanceMutex second;
         EXPECT_EQ(second.claim(), InstanceMutex::Claim::AlreadyRunning);
         EXPECT_FALSE(second.owned());
-    }                           // a second start ends at once, closing its handle
-    ASSERT_TRUE(holder.kill()); // the mutex is abandoned, never released
-
+    } // a second start ends at once, closing its handle
+    ASSERT_TRUE(holder.kill());
     InstanceMutex next;
     EXPECT_EQ(next.claim(), InstanceMutex::Claim::Owned);
 }

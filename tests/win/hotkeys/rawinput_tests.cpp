@@ -115,28 +115,27 @@ TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
     Recorder recorder;
     InputWindow window(recorder);
     ASSERT_TRUE(window.valid());
-    const auto send = [](WORD key, bool up, WORD scan = 0) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = scan;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return SendInput(1, &input, sizeof(INPUT)) == 1;
+    // M with its scan code, F9 and the right-hand Shift and Win, read back by their generic codes.
+    const auto press = [](bool up) {
+        const WORD codes[4] = {'M', VK_F9, VK_RSHIFT, VK_RWIN};
+        INPUT keys[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = codes[i];
+            keys[i].ki.wScan = i == 0 ? 0x32 : 0;
+            keys[i].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        }
+        return SendInput(4, keys, sizeof(INPUT)) == 4;
     };
-    ASSERT_TRUE(send('M', false, 0x32) && send(VK_F9, false) && send(VK_RSHIFT, false) &&
-                send(VK_RWIN, false));
-    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 4; }))
-        << "keys seen: " << recorder.keys.size();
-    EXPECT_EQ(recorder.keys[0].makeCode, 0x32u);
     EXPECT_FALSE(isKeyDown('Q'));
     for (bool up : {false, true}) {
-        if (up) {
-            ASSERT_TRUE(send('M', true, 0x32) && send(VK_F9, true) && send(VK_RSHIFT, true) &&
-                        send(VK_RWIN, true));
-            ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 8; }));
-        }
-        const KeyStroke& m = recorder.keys[up ? 4 : 0];
+        ASSERT_TRUE(press(up));
+        const std::size_t seen = up ? 8 : 4;
+        ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= seen; }))
+            << "keys seen: " << recorder.keys.size();
+        const KeyStroke& m = recorder.keys[seen - 4];
         EXPECT_EQ(m.virtualKey, unsigned('M'));
+        EXPECT_EQ(m.makeCode, 0x32u);
         EXPECT_EQ(m.pressed, !up);
         for (unsigned key : {VK_F9, VK_SHIFT, VK_LWIN})
             EXPECT_EQ(isKeyDown(key), !up) << key;
