@@ -68,72 +68,64 @@ private slots:
         QTest::addColumn<QStringList>("bound");
         QTest::addColumn<QString>("events");
         QTest::addColumn<QStringList>("expected");
-
-        const QStringList mute{QStringLiteral("micMute=ctrl+vk77")};
-        const QStringList ptt{"pushToTalk=vk120"};
-        const QStringList pushed{"pushToTalk:down", "pushToTalk:up"};
-        const QStringList muted{"micMute:down", "micMute:up"};
-        QTest::newRow("auto-repeat fires once")
-            << false << QStringList{"voice=vk120"} << "+120 +120 +120 -120"
-            << QStringList{"voice:down", "voice:up"};
-        QTest::newRow("combination") << false << mute << "+162 +77 -77 -162" << muted;
-        QTest::newRow("generic and right-hand Ctrl")
-            << false << mute << "+17 +77 -77 -17 +163 +77 -77 -163" << muted + muted;
-        QTest::newRow("extra modifier held")
-            << false << mute << "+162 +160 +77 -77 -160 -162" << QStringList{};
-        QTest::newRow("modifier released first, ends with the key")
-            << false << mute << "+162 +77 -162 -77" << muted;
-        QTest::newRow("modifier pressed after the key")
-            << false << mute << "+77 +162 -162 -77" << QStringList{};
-        QTest::newRow("modifier order of a binding")
-            << false << QStringList{"voice=ctrl+alt+shift+win+vk65"} << "+92 +161 +165 +163 +65 -65"
-            << QStringList{"voice:down", "voice:up"};
-        QTest::newRow("lone Ctrl, either side")
-            << false << QStringList{"pushToTalk=vk17"} << "+162 -162 +163 -163" << pushed + pushed;
-        QTest::newRow("lone Ctrl after Alt")
-            << false << QStringList{"pushToTalk=vk17"} << "+164 +162 -162 -164" << QStringList{};
-        QTest::newRow("lone Ctrl held through a combination")
-            << false << QStringList{"pushToTalk=vk17", "micMute=ctrl+vk77"} << "+162 +77 -77 -162"
-            << QStringList{"pushToTalk:down", "micMute:down", "micMute:up", "pushToTalk:up"};
-        QTest::newRow("lone modifier repeat")
-            << false << QStringList{"showWindow=vk91"} << "+91 +91 +92 -91"
-            << QStringList{"showWindow:down", "showWindow:up"};
-        QTest::newRow("mouse with modifier, modifier released first")
-            << false << QStringList{"pushToTalk=shift+mouse4"} << "+160 +m4 -160 -m4" << pushed;
-        QTest::newRow("mouse repeat and stray release")
-            << false << QStringList{"pushToTalk=mouse5"} << "-m5 +m5 +m5 -m5 -m5" << pushed;
-        QTest::newRow("same spec twice: the later action wins")
-            << false << QStringList{"micMute=vk65", "voice=vk65"} << "+65 -65"
-            << QStringList{"voice:down", "voice:up"};
-        QTest::newRow("empty spec binds nothing")
-            << false << QStringList{"micMute=", "voice=vk65"} << "+65 -65"
-            << QStringList{"voice:down", "voice:up"};
+        const auto words = [](const char* text) {
+            return QString::fromUtf8(text).split(' ', Qt::SkipEmptyParts);
+        };
+        const auto row = [&](const char* name, bool knows, const char* bound, const char* events,
+                             const char* expected) {
+            QTest::newRow(name) << knows << words(bound) << QString(events) << words(expected);
+        };
+        const char* mute = "micMute=ctrl+vk77";
+        const char* muted = "micMute:down micMute:up";
+        const char* pushed = "pushToTalk:down pushToTalk:up";
+        row("auto-repeat fires once", false, "voice=vk120", "+120 +120 +120 -120",
+            "voice:down voice:up");
+        row("combination", false, mute, "+162 +77 -77 -162", muted);
+        row("generic and right-hand Ctrl", false, mute, "+17 +77 -77 -17 +163 +77 -77 -163",
+            "micMute:down micMute:up micMute:down micMute:up");
+        row("extra modifier held", false, mute, "+162 +160 +77 -77 -160 -162", "");
+        row("modifier released first, ends with the key", false, mute, "+162 +77 -162 -77", muted);
+        row("modifier pressed after the key", false, mute, "+77 +162 -162 -77", "");
+        row("modifier order of a binding", false, "voice=ctrl+alt+shift+win+vk65",
+            "+92 +161 +165 +163 +65 -65", "voice:down voice:up");
+        row("lone Ctrl, either side", false, "pushToTalk=vk17", "+162 -162 +163 -163",
+            "pushToTalk:down pushToTalk:up pushToTalk:down pushToTalk:up");
+        row("lone Ctrl after Alt", false, "pushToTalk=vk17", "+164 +162 -162 -164", "");
+        row("lone Ctrl held through a combination", false, "pushToTalk=vk17 micMute=ctrl+vk77",
+            "+162 +77 -77 -162", "pushToTalk:down micMute:down micMute:up pushToTalk:up");
+        row("lone modifier repeat", false, "showWindow=vk91", "+91 +91 +92 -91",
+            "showWindow:down showWindow:up");
+        row("mouse with modifier, modifier released first", false, "pushToTalk=shift+mouse4",
+            "+160 +m4 -160 -m4", pushed);
+        row("mouse repeat and stray release", false, "pushToTalk=mouse5", "-m5 +m5 +m5 -m5 -m5",
+            pushed);
+        row("same spec twice: the later action wins", false, "micMute=vk65 voice=vk65", "+65 -65",
+            "voice:down voice:up");
+        row("empty spec binds nothing", false, "micMute= voice=vk65", "+65 -65",
+            "voice:down voice:up");
         // The settings change under a held push-to-talk key: its release must still close the
         // mic. A binding that appears while its key is held waits for the next press.
-        QTest::newRow("rebound while held")
-            << false << ptt << "+120 | voice=vk120 | -120 +120 -120 |  | +120 -120"
-            << pushed + QStringList{"voice:down", "voice:up"};
-        QTest::newRow("bound while held")
-            << false << QStringList{} << "+121 | showWindow=vk121 | -121 +121 -121"
-            << QStringList{"showWindow:down", "showWindow:up"};
+        row("rebound while held", false, "pushToTalk=vk120",
+            "+120 | voice=vk120 | -120 +120 -120 |  | +120 -120",
+            "pushToTalk:down pushToTalk:up voice:down voice:up");
+        row("bound while held", false, "", "+121 | showWindow=vk121 | -121 +121 -121",
+            "showWindow:down showWindow:up");
 
         // Key-ups the system never reported (the lock screen, a secure desktop) are caught up
         // with the system's own key state: at once on a session change; otherwise a key must
         // read up at two checks (polls while held, presses), since its release may only be queued.
-        QTest::newRow("session change ends push-to-talk") << true << ptt << "+120 ~120 !" << pushed;
-        QTest::newRow("polled while held") << true << ptt << "+120 ~120 @" << pushed;
-        QTest::newRow("lost side button")
-            << true << QStringList{"pushToTalk=mouse5"} << "+m5 ~m5 !" << pushed;
-        QTest::newRow("lost modifier joins no later binding")
-            << true << QStringList{"micMute=vk77"} << "+91 ~91 @ +77 -77" << muted;
-        QTest::newRow("a new press after the lost key-up")
-            << true << ptt << "+120 ~120 @ +120" << pushed + QStringList{"pushToTalk:down"};
-        QTest::newRow("a release not read yet is no loss")
-            << true << mute << "+162 ~162 +77 -77" << muted;
-        QTest::newRow("what is still down stays held")
-            << true << mute << "+162 +77 -77 ! @ +77" << muted + QStringList{"micMute:down"};
-        QTest::newRow("a system that cannot tell")
-            << false << ptt << "+120 ~120 ! @ +120" << QStringList{"pushToTalk:down"};
+        row("session change ends push-to-talk", true, "pushToTalk=vk120", "+120 ~120 !", pushed);
+        row("polled while held", true, "pushToTalk=vk120", "+120 ~120 @", pushed);
+        row("lost side button", true, "pushToTalk=mouse5", "+m5 ~m5 !", pushed);
+        row("lost modifier joins no later binding", true, "micMute=vk77", "+91 ~91 @ +77 -77",
+            muted);
+        row("a new press after the lost key-up", true, "pushToTalk=vk120", "+120 ~120 @ +120",
+            "pushToTalk:down pushToTalk:up pushToTalk:down");
+        row("a release not read yet is no loss", true, mute, "+162 ~162 +77 -77", muted);
+        row("what is still down stays held", true, mute, "+162 +77 -77 ! @ +77",
+            "micMute:down micMute:up micMute:down");
+        row("a system that cannot tell", false, "pushToTalk=vk120", "+120 ~120 ! @ +120",
+            "pushToTalk:down");
     }
 
     void triggers() {
