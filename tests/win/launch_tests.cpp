@@ -14,7 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kFakeEngine = programFolder() / L"qv_fake_engine.exe";
 constexpr wchar_t kEngineName[] = L"quorvel-engine.exe";
 
 // <root>\app holds the interface, <root>\bin may hold the engine. The name has a space and
@@ -82,7 +81,7 @@ TEST(WinEngineLaunch, ReportsAnUnstartableEngine) {
 
 TEST(WinEngineLaunch, StartsAMissingEngineOnceInItsFolderAndConnectsToIt) {
     Install install;
-    ASSERT_TRUE(fs::copy_file(kFakeEngine, install.bin / kEngineName));
+    ASSERT_TRUE(fs::copy_file(helperProgram(), install.bin / kEngineName));
     writeFile(install.bin / L"serve", "");
 
     Probe probe;

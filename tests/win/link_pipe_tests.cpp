@@ -1,5 +1,6 @@
-// The engine link over the real Windows named pipe: the core with the Win32 primitives against an
-// engine end created by the test.
+// The engine link's Win32 primitives: the core over the real named pipe against an engine end
+// created by the test, and the meters block written by another process. Reading snapshots and
+// refusing damaged ones are the portable core's tests.
 
 #include "tests/win/win_test_support.h"
 
@@ -141,6 +142,34 @@ TEST(WinLink, StopEndsAWriteThatTheEngineNeverReads) {
     const auto before = Clock::now();
     core.reset();
     EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(2000));
+}
+
+TEST(WinMeterView, MapsTheWholeBlockOfAnotherProcessReadOnlyAndRefusesAShortOne) {
+    link::os::MeterView view;
+    EXPECT_FALSE(view.open()); // no engine, no block
+
+    {
+        HelperProcess shortWriter(helperProgram(), L"meters 4096");
+        ASSERT_EQ(shortWriter.command(""), "ok");
+        EXPECT_FALSE(view.open());
+        EXPECT_EQ(view.data(), nullptr);
+    }
+
+    HelperProcess writer(helperProgram(), L"meters");
+    ASSERT_EQ(writer.command("publish 7"), "ok");
+    ASSERT_TRUE(view.open());
+    MEMORY_BASIC_INFORMATION info{};
+    ASSERT_NE(VirtualQuery(view.data(), &info, sizeof info), 0u);
+    EXPECT_EQ(info.Protect, DWORD(PAGE_READONLY));
+    EXPECT_GE(info.RegionSize, kMeterBlockSize);
+    const auto* block = reinterpret_cast<const MeterBlock*>(view.data());
+    EXPECT_EQ(block->frame, 7u);
+    EXPECT_STREQ(block->entries[127].id, "in:mic127"); // the last slot, at the block's end
+    // The writer's later snapshots show through the same view.
+    ASSERT_EQ(writer.command("publish 8"), "ok");
+    EXPECT_EQ(block->frame, 8u);
+    view.close();
+    EXPECT_FALSE(view.isOpen());
 }
 
 } // namespace

@@ -24,8 +24,11 @@ inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\QUORVEL.Engine";
 
 std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& text);
-// The folder of the running test program (helper programs are built next to it).
+// The folder of the running test program, and the helper program built next to it.
 std::filesystem::path programFolder();
+inline std::filesystem::path helperProgram() {
+    return programFolder() / L"qv_win_helper.exe";
+}
 
 // Records what LinkCore reports; the test thread plays the interface's GUI thread.
 class Probe {

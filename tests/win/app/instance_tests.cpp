@@ -13,7 +13,6 @@ namespace {
 
 using instance::InstanceMutex;
 
-const std::filesystem::path kProbe = programFolder() / L"instance_probe.exe";
 constexpr int kOwned = 10;
 constexpr int kAlreadyRunning = 11;
 
@@ -24,12 +23,12 @@ TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTakenUntilItsHolderEnds) {
         InstanceMutex first;
         ASSERT_EQ(first.claim(), InstanceMutex::Claim::Owned);
         EXPECT_TRUE(first.owned());
-        EXPECT_EQ(HelperProcess(kProbe, L"claim").exitCode(), kAlreadyRunning);
+        EXPECT_EQ(HelperProcess(helperProgram(), L"claim").exitCode(), kAlreadyRunning);
         EXPECT_EQ(first.claim(), InstanceMutex::Claim::Owned); // again: nothing changes
     }
-    EXPECT_EQ(HelperProcess(kProbe, L"claim").exitCode(), kOwned);
+    EXPECT_EQ(HelperProcess(helperProgram(), L"claim").exitCode(), kOwned);
 
-    HelperProcess holder(kProbe, L"hold");
+    HelperProcess holder(helperProgram(), L"hold");
     ASSERT_EQ(holder.readLine(), std::to_string(kOwned));
     {
         InstanceMutex second;
@@ -65,7 +64,7 @@ TEST(ShowMessageTest, BroadcastByASecondProcessReachesAHiddenTopLevelWindow) {
     ASSERT_NE(window, nullptr);
     const int before = g_showRequests; // creating the window sent messages of its own
 
-    HelperProcess second(kProbe, L"show");
+    HelperProcess second(helperProgram(), L"show");
     ASSERT_TRUE(second.running());
     ASSERT_TRUE(pumpMessagesUntil(
         [&] { return WaitForSingleObject(second.process(), 0) == WAIT_OBJECT_0; }, 10000));

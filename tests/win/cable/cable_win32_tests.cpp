@@ -18,10 +18,7 @@ namespace qv::cable {
 namespace {
 
 namespace fs = std::filesystem;
-using wintest::programFolder;
 using Scratch = wintest::ScratchFolder;
-
-const fs::path kStub = programFolder() / L"qv_cable_installer_stub.exe";
 
 std::wstring readUtf16(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -36,7 +33,7 @@ std::wstring readUtf16(const fs::path& file) {
 TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
     Scratch folder(L"qv O'Brien Установка");
     const fs::path installer = folder.path() / L"VBCABLE_Setup_x64.exe";
-    fs::copy_file(kStub, installer);
+    fs::copy_file(wintest::helperProgram(), installer);
     const HANDLE held = holdFileForStart(installer.wstring());
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 

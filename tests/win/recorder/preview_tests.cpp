@@ -17,13 +17,12 @@ namespace {
 
 using rec::FrameRead;
 
-const std::filesystem::path kWriter = programFolder() / L"qv_block_writer.exe";
-
 class WinPreview : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(block_.create(GetCurrentProcessId())) << block_.error();
-        writer_ = std::make_unique<HelperProcess>(kWriter, widen(block_.name()));
+        writer_ =
+            std::make_unique<HelperProcess>(helperProgram(), L"preview " + widen(block_.name()));
         ASSERT_TRUE(writer_->running());
     }
 
