@@ -24,6 +24,8 @@ class AppIconTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
+        // Program icons are read from disk: QML must load them off the GUI thread.
+        QVERIFY(provider_.flags() & QQmlImageProviderBase::ForceAsynchronousImageLoading);
         QVERIFY(dir_.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath("home")));
         qputenv("XDG_DATA_DIRS",

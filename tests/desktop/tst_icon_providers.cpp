@@ -1,12 +1,10 @@
-// The "icon" provider's pixels, and the registration flags of both providers.
+// The "icon" provider's pixels.
 
-#include "desktop/app_icon_provider.h"
 #include "desktop/line_icon_provider.h"
 
 #include <QImage>
 #include <QtTest>
 
-using qv::ui::AppIconProvider;
 using qv::ui::LineIconProvider;
 
 namespace {
@@ -44,11 +42,6 @@ bool closeTo(const QColor& a, const QColor& b) {
 class IconProvidersTest : public QObject {
     Q_OBJECT
 private slots:
-    // Program icons are read from disk: QML must load them off the GUI thread.
-    void registrationFlags() {
-        AppIconProvider apps;
-        QVERIFY(apps.flags() & QQmlImageProviderBase::ForceAsynchronousImageLoading);
-    }
     // A typo in a path makes the SVG renderer draw nothing; every icon must leave ink.
     void everyTableIconDraws() {
         const auto& table = LineIconProvider::table();

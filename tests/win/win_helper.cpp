@@ -130,9 +130,6 @@ int blockWriter(bool meters, const wchar_t* argument) {
         } else if (command == "join") {
             if (stream.joinable())
                 stream.join();
-        } else if (!command.empty()) {
-            std::cout << "unknown" << std::endl;
-            continue;
         }
         std::cout << "ok" << std::endl;
     }
