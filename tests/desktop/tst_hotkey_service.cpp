@@ -236,7 +236,6 @@ private slots:
         row("layout name", "shift+vk32", "Shift + Space");
         row("all modifiers", "ctrl+alt+shift+win+vk90", "Ctrl + Alt + Shift + Win + Z");
         row("F9 fallback", "vk120", "F9");
-        row("F24", "vk135", "F24");
         row("lone modifiers", "vk16+vk18", "Shift + Alt (layout)");
         row("learned beats layout", "ctrl+vk17", "Ctrl + Right Ctrl");
         row("unnamed Win", "vk91", "Клавиша 91");

@@ -1,22 +1,12 @@
-// Test helper: the other process of the Windows tests, one role per run.
-//   (no arguments)       stands in for quorvel-engine.exe: appends "<command line>\t<working
-//                        folder>\n" (UTF-8) to launches.txt there; with a file "serve" there too
-//                        it creates the engine's pipe, greets the first client with one message
-//                        and ends when that client leaves (or after 10 s)
-//   -<anything> ...      stands in for the driver's installer: writes its arguments and working
-//                        folder, one per line (UTF-16), to started.txt there, and ends with exit
-//                        code 7 after the milliseconds in QV_STUB_MS
-//   claim | hold | show  a second interface process: claims the instance mutex and exits (10
-//                        owned, 11 already running, 12 failed); claims it, writes that code as a
-//                        line and holds it until stdin closes; broadcasts the show request
-//   meters [size]        creates Local\QUORVEL.Meters with `size` bytes (default: the whole
-//                        block); `publish <frame>` names every slot
-//   preview <mapping>    opens the preview mapping the interface created: `frame <w> <h> <hex>`
-//                        publishes a frame of one colour with the sequence protocol; `stream <n>`
-//                        publishes n 320x180 frames of changing colours in the background, and
-//                        `join` answers once they are out
-// The block writers answer each command on stdin with one line ("ok"; "fail" without a block)
-// and end when their input closes.
+// Test helper: the other process of the Windows tests, in the role its first argument names:
+//   (none)              the engine (started as quorvel-engine.exe): records its start in
+//                       launches.txt and, with a file "serve" next to it, greets one client
+//   -<option> ...       the driver's installer: records its start in started.txt and exits with
+//                       7 after QV_STUB_MS milliseconds
+//   claim, hold, show   a second interface process (exit codes 10 owned, 11 already running)
+//   meters [size]       the engine's meters block; `publish <frame>` names every slot
+//   preview <mapping>   the capture tool: `frame <w> <h> <hex>`, `stream <n>` and `join`
+// The block writers answer each command on stdin with one line and end when it closes.
 
 #include "tests/win/win_test_support.h"
 

@@ -5,15 +5,6 @@
 
 namespace qv::wintest {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(std::size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), size);
-    return out;
-}
-
 std::string narrow(const std::wstring& text) {
     if (text.empty())
         return {};

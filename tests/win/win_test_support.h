@@ -22,7 +22,6 @@ namespace qv::wintest {
 
 inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\QUORVEL.Engine";
 
-std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& text);
 // The folder of the running test program, and the helper program built next to it.
 std::filesystem::path programFolder();

@@ -21,8 +21,9 @@ class WinPreview : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(block_.create(GetCurrentProcessId())) << block_.error();
-        writer_ =
-            std::make_unique<HelperProcess>(helperProgram(), L"preview " + widen(block_.name()));
+        const std::string name = block_.name(); // ASCII
+        writer_ = std::make_unique<HelperProcess>(
+            helperProgram(), L"preview " + std::wstring(name.begin(), name.end()));
         ASSERT_TRUE(writer_->running());
     }
 
