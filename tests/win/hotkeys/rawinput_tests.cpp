@@ -25,14 +25,10 @@ struct Recorder final : InputReceiver {
 };
 
 std::vector<RAWINPUTDEVICE> registeredDevices() {
-    UINT count = 0;
-    if (GetRegisteredRawInputDevices(nullptr, &count, sizeof(RAWINPUTDEVICE)) == UINT(-1))
-        return {};
-    std::vector<RAWINPUTDEVICE> devices(count);
-    const UINT got =
-        count ? GetRegisteredRawInputDevices(devices.data(), &count, sizeof(RAWINPUTDEVICE)) : 0;
-    devices.resize(got == UINT(-1) ? 0 : got);
-    return devices;
+    RAWINPUTDEVICE devices[8];
+    UINT count = 8;
+    const UINT got = GetRegisteredRawInputDevices(devices, &count, sizeof(RAWINPUTDEVICE));
+    return {devices, devices + (got == UINT(-1) ? 0 : got)};
 }
 
 std::vector<unsigned char> bytesOf(const RAWINPUT& input, std::size_t size) {
