@@ -227,10 +227,6 @@ int HelperProcess::exitCode(int ms) {
     return int(code);
 }
 
-bool HelperProcess::kill() {
-    return process_ && TerminateProcess(process_, 3) && exitCode() == 3;
-}
-
 ScratchFolder::ScratchFolder(const std::wstring& name) {
     static int counter = 0;
     path_ =

@@ -87,8 +87,6 @@ public:
     bool finish(int ms = 5000);
     // The exit code once the helper ended within `ms`; -1 otherwise.
     int exitCode(int ms = 10000);
-    // Ends it abruptly with exit code 3, as a crash would (nothing it holds is released).
-    bool kill();
     HANDLE process() const { return process_; }
 
 private:

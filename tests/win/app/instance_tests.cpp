@@ -16,8 +16,8 @@ using instance::InstanceMutex;
 constexpr int kOwned = 10;
 constexpr int kAlreadyRunning = 11;
 
-// A second process finds the instance taken, also after its holder was killed (the mutex is then
-// abandoned, never released); once given up, the next process is the instance.
+// A second process finds the instance taken, also after its holder was killed as a crash would
+// (the mutex is then abandoned, never released); once given up, the next process is the instance.
 TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTakenUntilItsHolderEnds) {
     {
         InstanceMutex first;
@@ -35,7 +35,8 @@ TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTakenUntilItsHolderEnds) {
         EXPECT_EQ(second.claim(), InstanceMutex::Claim::AlreadyRunning);
         EXPECT_FALSE(second.owned());
     } // a second start ends at once, closing its handle
-    ASSERT_TRUE(holder.kill());
+    ASSERT_TRUE(TerminateProcess(holder.process(), 3));
+    ASSERT_EQ(holder.exitCode(), 3);
     InstanceMutex next;
     EXPECT_EQ(next.claim(), InstanceMutex::Claim::Owned);
 }
