@@ -1,7 +1,7 @@
 qv_qtest(tst_window_tools SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_window_tools.cpp LIBS qvdesktop
          LABELS desktop)
-target_compile_definitions(tst_window_tools
-                           PRIVATE QV_TWO_SCREENS="${CMAKE_CURRENT_LIST_DIR}/offscreen-two-screens.json")
+set_tests_properties(tst_window_tools PROPERTIES ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/offscreen-two-screens.json")
 qv_qtest(tst_icon_providers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_icon_providers.cpp
          LIBS qvdesktop LABELS desktop)
 if(NOT WIN32)

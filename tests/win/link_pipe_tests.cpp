@@ -1,5 +1,6 @@
-// The engine link over the real Windows named pipe: the core with the Win32 primitives against an
-// engine end created by the test.
+// The engine link's Win32 primitives: the core over the real named pipe against an engine end
+// created by the test, and the meters block written by another process. Reading snapshots and
+// refusing damaged ones are the portable core's tests.
 
 #include "tests/win/win_test_support.h"
 
@@ -27,6 +28,10 @@ std::unique_ptr<LinkCore> startCore(Probe& probe) {
     return core;
 }
 
+bool connectedTimes(Probe& probe, int times) {
+    return probe.waitFor([times](const Probe& p) { return p.connected == times; });
+}
+
 // Bytes that differ from position to position, so a lost or repeated chunk shows.
 std::string pattern(std::size_t size) {
     std::string out(size, '\0');
@@ -35,13 +40,14 @@ std::string pattern(std::size_t size) {
     return out;
 }
 
-TEST(WinLink, ExchangesMessagesAndReconnectsWhenTheEngineDropsThePipe) {
+// Leaving at the end, with a read outstanding, is prompt and no lost connection.
+TEST(WinLink, ExchangesMessagesReconnectsWhenTheEngineDropsThePipeAndStopsPromptly) {
     PipeServer server;
     ASSERT_TRUE(server.valid());
     Probe probe;
     auto core = startCore(probe);
     ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 1; }));
+    ASSERT_TRUE(connectedTimes(probe, 1));
     EXPECT_TRUE(core->isConnected());
 
     // Each send is one pipe message, in order.
@@ -52,31 +58,43 @@ TEST(WinLink, ExchangesMessagesAndReconnectsWhenTheEngineDropsThePipe) {
     ASSERT_TRUE(server.send(R"({"event":"state"})"));
     ASSERT_TRUE(server.send(R"({"event":"config"})"));
     ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.messages.size() == 2; }));
-    EXPECT_EQ(probe.messages[0], R"({"event":"state"})");
-    EXPECT_EQ(probe.messages[1], R"({"event":"config"})");
+    EXPECT_EQ(probe.messages,
+              (std::vector<std::string>{R"({"event":"state"})", R"({"event":"config"})"}));
 
     server.disconnect();
     ASSERT_TRUE(probe.waitFor([](const Probe& p) { return !p.statuses.empty(); }));
     EXPECT_EQ(probe.statuses[0], link::kStatusLost);
-
     ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 2; }));
+    ASSERT_TRUE(connectedTimes(probe, 2));
     core->send(R"({"op":"subscribe"})");
     EXPECT_EQ(server.receive(), R"({"op":"subscribe"})");
+
+    const auto before = Clock::now();
+    core.reset();
+    EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(2000));
+    EXPECT_TRUE(server.clientGone());
+    EXPECT_EQ(probe.statuses.size(), 1u);
 }
 
-TEST(WinLink, DeliversMessagesOfAnySizeWhole) {
+// Around the 65536-byte read size and over several reads; over the limit ends the connection.
+TEST(WinLink, DeliversMessagesOfAnySizeWholeUpToTheLimit) {
     PipeServer server;
     Probe probe;
     auto core = startCore(probe);
     ASSERT_TRUE(server.accept());
-    // Around the 65536-byte read size, and a message that needs several reads.
     const std::size_t sizes[] = {1, 65535, 65536, 65537, 200000, 3};
     for (std::size_t size : sizes)
         ASSERT_TRUE(server.send(pattern(size))) << size;
     ASSERT_TRUE(probe.waitFor([&](const Probe& p) { return p.messages.size() == 6; }));
     for (std::size_t i = 0; i < std::size(sizes); ++i)
         EXPECT_TRUE(probe.messages[i] == pattern(sizes[i])) << "message " << i;
+
+    // Whether this write reports failure once the client has given up differs between systems;
+    // what counts is the client side.
+    server.send(std::string(link::kMaxMessageBytes + 1, 'x'), 20000);
+    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return !p.statuses.empty(); }));
+    EXPECT_EQ(probe.statuses[0], link::kStatusLost);
+    EXPECT_EQ(probe.messages.size(), 6u);
 }
 
 TEST(WinLink, WaitsForABusyPipeWithoutStartingTheEngine) {
@@ -104,21 +122,7 @@ TEST(WinLink, WaitsForABusyPipeWithoutStartingTheEngine) {
     CloseHandle(other);
     server.disconnect();
     ASSERT_TRUE(server.accept());
-    EXPECT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 1; }));
-}
-
-TEST(WinLink, StopEndsAPendingReadPromptly) {
-    PipeServer server;
-    Probe probe;
-    auto core = startCore(probe);
-    ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 1; }));
-
-    const auto before = Clock::now();
-    core.reset(); // the I/O thread sits in its wait with a read outstanding
-    EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(2000));
-    EXPECT_TRUE(server.clientGone());
-    EXPECT_TRUE(probe.statuses.empty()); // leaving is not a lost connection
+    EXPECT_TRUE(connectedTimes(probe, 1));
 }
 
 TEST(WinLink, StopEndsAWriteThatTheEngineNeverReads) {
@@ -126,11 +130,11 @@ TEST(WinLink, StopEndsAWriteThatTheEngineNeverReads) {
     Probe probe;
     auto core = startCore(probe);
     ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 1; }));
-    // Far more than the pipe buffers: the write stays pending while nobody reads.
+    ASSERT_TRUE(connectedTimes(probe, 1));
+    // Far more than the pipe buffers: the write stays pending while nobody reads, and only the
+    // second message still waits in the queue.
     core->send(pattern(8 * 1024 * 1024));
     core->send("behind it");
-    // The big one is being written (and stays so): only the second still waits in the queue.
     ASSERT_TRUE(eventually([&] { return core->queuedMessages().size() == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(core->queuedMessages(), std::vector<std::string>{"behind it"});
@@ -140,19 +144,32 @@ TEST(WinLink, StopEndsAWriteThatTheEngineNeverReads) {
     EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(2000));
 }
 
-TEST(WinLink, AMessageOverTheLimitEndsTheConnection) {
-    PipeServer server;
-    Probe probe;
-    auto core = startCore(probe);
-    ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return p.connected == 1; }));
+TEST(WinMeterView, MapsTheWholeBlockOfAnotherProcessReadOnlyAndRefusesAShortOne) {
+    link::os::MeterView view;
+    EXPECT_FALSE(view.open()); // no engine, no block
 
-    // Whether this write reports failure once the client has given up differs between systems;
-    // what counts is the client side.
-    server.send(std::string(link::kMaxMessageBytes + 1, 'x'), 20000);
-    ASSERT_TRUE(probe.waitFor([](const Probe& p) { return !p.statuses.empty(); }));
-    EXPECT_EQ(probe.statuses[0], link::kStatusLost);
-    EXPECT_TRUE(probe.messages.empty());
+    {
+        HelperProcess shortWriter(helperProgram(), L"meters 4096");
+        ASSERT_EQ(shortWriter.command(""), "ok");
+        EXPECT_FALSE(view.open());
+        EXPECT_EQ(view.data(), nullptr);
+    }
+
+    HelperProcess writer(helperProgram(), L"meters");
+    ASSERT_EQ(writer.command("publish 7"), "ok");
+    ASSERT_TRUE(view.open());
+    MEMORY_BASIC_INFORMATION info{};
+    ASSERT_NE(VirtualQuery(view.data(), &info, sizeof info), 0u);
+    EXPECT_EQ(info.Protect, DWORD(PAGE_READONLY));
+    EXPECT_GE(info.RegionSize, kMeterBlockSize);
+    const auto* block = reinterpret_cast<const MeterBlock*>(view.data());
+    EXPECT_EQ(block->frame, 7u);
+    EXPECT_STREQ(block->entries[127].id, "in:mic127"); // the last slot, at the block's end
+    // The writer's later snapshots show through the same view.
+    ASSERT_EQ(writer.command("publish 8"), "ok");
+    EXPECT_EQ(block->frame, 8u);
+    view.close();
+    EXPECT_FALSE(view.isOpen());
 }
 
 } // namespace

@@ -5,15 +5,6 @@
 
 namespace qv::wintest {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(std::size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), size);
-    return out;
-}
-
 std::string narrow(const std::wstring& text) {
     if (text.empty())
         return {};
@@ -55,8 +46,6 @@ bool pumpMessagesUntil(const std::function<bool()>& done, int ms) {
         ms);
 }
 
-// ---- Probe ---------------------------------------------------------------------------------
-
 link::LinkCallbacks Probe::callbacks() {
     auto record = [this](auto change) {
         {
@@ -82,13 +71,6 @@ bool Probe::waitFor(const std::function<bool(const Probe&)>& done, int ms) {
     return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return done(*this); });
 }
 
-void Probe::inspect(const std::function<void(const Probe&)>& look) {
-    std::lock_guard lock(mutex_);
-    look(*this);
-}
-
-// ---- PipeServer ----------------------------------------------------------------------------
-
 PipeServer::PipeServer(DWORD instances) {
     pipe_ = CreateNamedPipeW(kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
@@ -104,6 +86,13 @@ PipeServer::~PipeServer() {
     CloseHandle(event_);
 }
 
+OVERLAPPED PipeServer::arm() {
+    ResetEvent(event_);
+    OVERLAPPED ov{};
+    ov.hEvent = event_;
+    return ov;
+}
+
 // Waits for an overlapped operation; one that does not finish in time is cancelled, so the
 // OVERLAPPED on the caller's stack is free again when this returns.
 bool PipeServer::finish(OVERLAPPED& ov, DWORD* transferred, int ms) {
@@ -116,9 +105,7 @@ bool PipeServer::finish(OVERLAPPED& ov, DWORD* transferred, int ms) {
 }
 
 bool PipeServer::accept(int ms) {
-    OVERLAPPED ov{};
-    ResetEvent(event_);
-    ov.hEvent = event_;
+    OVERLAPPED ov = arm();
     if (ConnectNamedPipe(pipe_, &ov))
         return true;
     const DWORD error = GetLastError();
@@ -131,9 +118,7 @@ bool PipeServer::accept(int ms) {
 }
 
 bool PipeServer::send(const std::string& message, int ms) {
-    OVERLAPPED ov{};
-    ResetEvent(event_);
-    ov.hEvent = event_;
+    OVERLAPPED ov = arm();
     DWORD written = 0;
     if (!WriteFile(pipe_, message.data(), DWORD(message.size()), nullptr, &ov) &&
         GetLastError() != ERROR_IO_PENDING)
@@ -141,30 +126,20 @@ bool PipeServer::send(const std::string& message, int ms) {
     return finish(ov, &written, ms) && written == message.size();
 }
 
+// One message of up to 64 KiB: what the interface sends in these tests is small.
 std::optional<std::string> PipeServer::receive(int ms) {
-    std::string message;
     char buffer[65536];
-    for (;;) {
-        OVERLAPPED ov{};
-        ResetEvent(event_);
-        ov.hEvent = event_;
-        DWORD got = 0;
-        if (!ReadFile(pipe_, buffer, sizeof buffer, nullptr, &ov) &&
-            GetLastError() != ERROR_IO_PENDING && GetLastError() != ERROR_MORE_DATA)
-            return std::nullopt;
-        const bool complete = finish(ov, &got, ms);
-        if (!complete && GetLastError() != ERROR_MORE_DATA)
-            return std::nullopt;
-        message.append(buffer, got);
-        if (complete)
-            return message;
-    }
+    OVERLAPPED ov = arm();
+    DWORD got = 0;
+    if (!ReadFile(pipe_, buffer, sizeof buffer, nullptr, &ov) && GetLastError() != ERROR_IO_PENDING)
+        return std::nullopt;
+    if (!finish(ov, &got, ms))
+        return std::nullopt;
+    return std::string(buffer, got);
 }
 
 bool PipeServer::clientGone(int ms) {
-    OVERLAPPED ov{};
-    ResetEvent(event_);
-    ov.hEvent = event_;
+    OVERLAPPED ov = arm();
     char byte;
     if (!ReadFile(pipe_, &byte, 1, nullptr, &ov) && GetLastError() != ERROR_IO_PENDING)
         return GetLastError() == ERROR_BROKEN_PIPE || GetLastError() == ERROR_PIPE_NOT_CONNECTED;
@@ -179,8 +154,6 @@ void PipeServer::disconnect() {
     FlushFileBuffers(pipe_);
     DisconnectNamedPipe(pipe_);
 }
-
-// ---- HelperProcess -------------------------------------------------------------------------
 
 HelperProcess::HelperProcess(const std::filesystem::path& program, const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -253,12 +226,6 @@ int HelperProcess::exitCode(int ms) {
         return -1;
     return int(code);
 }
-
-bool HelperProcess::kill() {
-    return process_ && TerminateProcess(process_, 3) && exitCode() == 3;
-}
-
-// ---- ScratchFolder -------------------------------------------------------------------------
 
 ScratchFolder::ScratchFolder(const std::wstring& name) {
     static int counter = 0;

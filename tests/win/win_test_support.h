@@ -22,10 +22,12 @@ namespace qv::wintest {
 
 inline constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\QUORVEL.Engine";
 
-std::wstring widen(const std::string& utf8);
 std::string narrow(const std::wstring& text);
-// The folder of the running test program (helper programs are built next to it).
+// The folder of the running test program, and the helper program built next to it.
 std::filesystem::path programFolder();
+inline std::filesystem::path helperProgram() {
+    return programFolder() / L"qv_win_helper.exe";
+}
 
 // Records what LinkCore reports; the test thread plays the interface's GUI thread.
 class Probe {
@@ -33,8 +35,6 @@ public:
     link::LinkCallbacks callbacks();
     // Waits until `done` (called under the lock) holds; false after `ms` milliseconds.
     bool waitFor(const std::function<bool(const Probe&)>& done, int ms = 5000);
-    // Runs `look` under the lock, for reading the record while the link still runs.
-    void inspect(const std::function<void(const Probe&)>& look);
 
     int connected = 0;
     int launchChecks = 0;
@@ -46,7 +46,7 @@ private:
     std::condition_variable changed_;
 };
 
-// The engine's end of the pipe: message mode, overlapped, at most `instances` instances.
+// The engine's end of the pipe: message mode, overlapped, every wait bounded by `ms`.
 class PipeServer {
 public:
     explicit PipeServer(DWORD instances = 1);
@@ -55,19 +55,16 @@ public:
     PipeServer& operator=(const PipeServer&) = delete;
 
     bool valid() const { return pipe_ != INVALID_HANDLE_VALUE; }
-    // Waits for a client on the current instance.
     bool accept(int ms = 5000);
-    // Writes one message; waits up to `ms` for the client to take it.
     bool send(const std::string& message, int ms = 5000);
-    // Reads one whole message.
     std::optional<std::string> receive(int ms = 5000);
     // True when the client has closed its end within `ms`.
     bool clientGone(int ms = 5000);
-    // Drops the client, as an engine that goes away does; the instance listens again after
-    // accept().
+    // Drops the client, as an engine that goes away does; accept() listens again.
     void disconnect();
 
 private:
+    OVERLAPPED arm();
     bool finish(OVERLAPPED& ov, DWORD* transferred, int ms);
 
     HANDLE pipe_ = INVALID_HANDLE_VALUE;
@@ -85,14 +82,11 @@ public:
     bool running() const { return process_ != nullptr; }
     // Sends one line and returns the helper's one-line answer ("" when it did not answer).
     std::string command(const std::string& line);
-    // Reads one line of the helper's output, without its line end.
     std::string readLine();
     // Closes the helper's input (which ends it) and waits for it to exit.
     bool finish(int ms = 5000);
     // The exit code once the helper ended within `ms`; -1 otherwise.
     int exitCode(int ms = 10000);
-    // Ends it abruptly with exit code 3, as a crash would (nothing it holds is released).
-    bool kill();
     HANDLE process() const { return process_; }
 
 private:

@@ -13,35 +13,30 @@ namespace {
 
 using instance::InstanceMutex;
 
-const std::filesystem::path kProbe = programFolder() / L"instance_probe.exe";
 constexpr int kOwned = 10;
 constexpr int kAlreadyRunning = 11;
 
-TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTaken) {
+// A second process finds the instance taken, also after its holder was killed as a crash would
+// (the mutex is then abandoned, never released); once given up, the next process is the instance.
+TEST(InstanceMutexTest, SecondProcessFindsTheInstanceTakenUntilItsHolderEnds) {
     {
         InstanceMutex first;
         ASSERT_EQ(first.claim(), InstanceMutex::Claim::Owned);
         EXPECT_TRUE(first.owned());
-        HelperProcess second(kProbe, L"claim");
-        EXPECT_EQ(second.exitCode(), kAlreadyRunning);
-        // Claiming again in the same process changes nothing.
-        EXPECT_EQ(first.claim(), InstanceMutex::Claim::Owned);
+        EXPECT_EQ(HelperProcess(helperProgram(), L"claim").exitCode(), kAlreadyRunning);
+        EXPECT_EQ(first.claim(), InstanceMutex::Claim::Owned); // again: nothing changes
     }
-    // Given up: the next process is the instance.
-    HelperProcess next(kProbe, L"claim");
-    EXPECT_EQ(next.exitCode(), kOwned);
-}
+    EXPECT_EQ(HelperProcess(helperProgram(), L"claim").exitCode(), kOwned);
 
-TEST(InstanceMutexTest, KilledHolderDoesNotBlockTheNextStart) {
-    HelperProcess holder(kProbe, L"hold");
+    HelperProcess holder(helperProgram(), L"hold");
     ASSERT_EQ(holder.readLine(), std::to_string(kOwned));
     {
         InstanceMutex second;
         EXPECT_EQ(second.claim(), InstanceMutex::Claim::AlreadyRunning);
         EXPECT_FALSE(second.owned());
-    }                           // a second start ends at once, closing its handle
-    ASSERT_TRUE(holder.kill()); // the mutex is abandoned, never released
-
+    } // a second start ends at once, closing its handle
+    ASSERT_TRUE(TerminateProcess(holder.process(), 3));
+    ASSERT_EQ(holder.exitCode(), 3);
     InstanceMutex next;
     EXPECT_EQ(next.claim(), InstanceMutex::Claim::Owned);
 }
@@ -70,7 +65,7 @@ TEST(ShowMessageTest, BroadcastByASecondProcessReachesAHiddenTopLevelWindow) {
     ASSERT_NE(window, nullptr);
     const int before = g_showRequests; // creating the window sent messages of its own
 
-    HelperProcess second(kProbe, L"show");
+    HelperProcess second(helperProgram(), L"show");
     ASSERT_TRUE(second.running());
     ASSERT_TRUE(pumpMessagesUntil(
         [&] { return WaitForSingleObject(second.process(), 0) == WAIT_OBJECT_0; }, 10000));

@@ -18,26 +18,12 @@ namespace qv::cable {
 namespace {
 
 namespace fs = std::filesystem;
-using wintest::programFolder;
 using Scratch = wintest::ScratchFolder;
-
-const fs::path kStub = programFolder() / L"qv_cable_installer_stub.exe";
 
 std::wstring readUtf16(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-}
-
-// An unsigned program is the held installer below.
-TEST(WinCableTrust, FilesThatAreNoSignedProgramAreNeverValid) {
-    Scratch folder(L"qv cable trust");
-    const fs::path text = folder.path() / L"VBCABLE_Setup_x64.exe";
-    std::ofstream(text, std::ios::binary) << "PK this is not a program";
-    for (const fs::path& file : {text, folder.path() / L"missing.exe"}) {
-        SCOPED_TRACE(file.string());
-        EXPECT_NE(verifyFileTrust(file.wstring()), kTrustOk);
-    }
 }
 
 // Held from its check to its start, the installer can be checked and started but not changed,
@@ -47,7 +33,7 @@ TEST(WinCableTrust, FilesThatAreNoSignedProgramAreNeverValid) {
 TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
     Scratch folder(L"qv O'Brien Установка");
     const fs::path installer = folder.path() / L"VBCABLE_Setup_x64.exe";
-    fs::copy_file(kStub, installer);
+    fs::copy_file(wintest::helperProgram(), installer);
     const HANDLE held = holdFileForStart(installer.wstring());
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
@@ -59,7 +45,13 @@ TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
     const fs::path other = folder.path() / L"other.exe";
     EXPECT_FALSE(MoveFileW(installer.c_str(), other.c_str()));
     EXPECT_FALSE(DeleteFileW(installer.c_str()));
+    // An unsigned program, a file that is no program and a missing one are never valid.
     EXPECT_EQ(verifyFileTrust(installer.wstring()), kTrustNoSignature);
+    const fs::path text = folder.path() / L"text.exe";
+    std::ofstream(text, std::ios::binary) << "PK this is not a program";
+    const fs::path missing = folder.path() / L"missing.exe";
+    EXPECT_NE(verifyFileTrust(text.wstring()), kTrustOk);
+    EXPECT_NE(verifyFileTrust(missing.wstring()), kTrustOk);
 
     SetEnvironmentVariableW(L"QV_STUB_MS", L"300");
     const ElevatedStart start =
@@ -76,7 +68,6 @@ TEST(WinCableRunas, AHeldInstallerCannotBeSwappedButStillStarts) {
     EXPECT_EQ(readUtf16(folder.path() / L"started.txt"),
               L"-i\n-h\n" + folder.path().wstring() + L"\n");
 
-    const fs::path missing = folder.path() / L"missing.exe";
     EXPECT_EQ(holdFileForStart(folder.path().wstring()), INVALID_HANDLE_VALUE);
     EXPECT_EQ(holdFileForStart(missing.wstring()), INVALID_HANDLE_VALUE);
     const ElevatedStart none = startElevated(missing.wstring(), L"-i -h", folder.path().wstring());

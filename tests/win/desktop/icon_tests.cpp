@@ -14,10 +14,14 @@ namespace {
 
 constexpr int kSize = 32; // the system's large icon size, so nothing is scaled
 
-void put(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out += char(value >> (8 * i));
-}
+#pragma pack(push, 2)
+struct IconFileHeader { // ICONDIR with its one ICONDIRENTRY
+    WORD reserved = 0, type = 1, count = 1;
+    BYTE width = kSize, height = kSize, colours = 0, reserved2 = 0;
+    WORD planes = 1, bits = 32;
+    DWORD bytes = 0, offset = 22;
+};
+#pragma pack(pop)
 
 // One kSize x kSize image in an .ico file, `pixels` top row first. 32 bits keep the alpha;
 // 24 bits drop it, and a pixel with alpha 0 is marked transparent in the AND mask.
@@ -28,34 +32,27 @@ void writeIcon(const std::filesystem::path& file, const std::vector<std::uint32_
         std::uint32_t maskRow = 0;
         for (int x = 0; x < kSize; ++x) {
             const std::uint32_t pixel = pixels[std::size_t(y * kSize + x)];
-            put(colour, pixel, bits / 8); // B, G, R (, A)
+            colour.append(reinterpret_cast<const char*>(&pixel), std::size_t(bits / 8)); // BGR(A)
             if (pixel >> 24 == 0)
                 maskRow |= 0x80000000u >> x;
         }
         for (int i = 3; i >= 0; --i) // the leftmost pixel is the highest bit
             mask += char(maskRow >> (8 * i));
     }
-    BITMAPINFOHEADER header{}; // its height counts the colour and the mask rows
-    header.biSize = sizeof header;
-    header.biWidth = kSize;
-    header.biHeight = 2 * kSize;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(bits);
-    const std::string image =
-        std::string(reinterpret_cast<const char*>(&header), sizeof header) + colour + mask;
-
-    std::string icon;
-    put(icon, 0, 2); // ICONDIR: one icon
-    put(icon, 1, 2);
-    put(icon, 1, 2);
-    put(icon, kSize, 1); // ICONDIRENTRY
-    put(icon, kSize, 1);
-    put(icon, 0, 2);
-    put(icon, 1, 2);
-    put(icon, std::uint32_t(bits), 2);
-    put(icon, std::uint32_t(image.size()), 4);
-    put(icon, 6 + 16, 4);
-    std::ofstream(file, std::ios::binary) << icon << image;
+    BITMAPINFOHEADER bitmap{}; // its height counts the colour and the mask rows
+    bitmap.biSize = sizeof bitmap;
+    bitmap.biWidth = kSize;
+    bitmap.biHeight = 2 * kSize;
+    bitmap.biPlanes = 1;
+    bitmap.biBitCount = WORD(bits);
+    IconFileHeader header;
+    header.bits = WORD(bits);
+    header.bytes = DWORD(sizeof bitmap + colour.size() + mask.size());
+    static_assert(sizeof header == 22);
+    std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(&header), sizeof header)
+            .write(reinterpret_cast<const char*>(&bitmap), sizeof bitmap)
+        << colour << mask;
 }
 
 TEST(WinAppIcon, ReadsTheIconTopRowFirstWithItsTransparency) {
@@ -81,13 +78,11 @@ TEST(WinAppIcon, ReadsTheIconTopRowFirstWithItsTransparency) {
         expected.back() = c.bottomRight;
         EXPECT_EQ(icon.argb, expected);
     }
-}
 
-TEST(WinAppIcon, FilesWithoutAnIconGiveNothing) {
-    ScratchFolder folder(L"qv icons");
+    // A file that is no program, a missing one, and the test program itself: a real
+    // executable without an icon resource.
     const std::filesystem::path text = folder.path() / L"program.exe";
     std::ofstream(text, std::ios::binary) << "MZ but nothing else";
-    // The test program itself is a real executable without an icon resource.
     for (const std::filesystem::path& file :
          {text, folder.path() / L"missing.exe", programFolder() / L"win_desktop_icon_tests.exe"}) {
         SCOPED_TRACE(narrow(file.wstring()));

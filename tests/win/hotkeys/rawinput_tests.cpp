@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,15 +25,10 @@ struct Recorder final : InputReceiver {
 };
 
 std::vector<RAWINPUTDEVICE> registeredDevices() {
-    UINT count = 0;
-    if (GetRegisteredRawInputDevices(nullptr, &count, sizeof(RAWINPUTDEVICE)) == UINT(-1))
-        return {};
-    std::vector<RAWINPUTDEVICE> devices(count);
-    if (count == 0)
-        return devices;
-    const UINT got = GetRegisteredRawInputDevices(devices.data(), &count, sizeof(RAWINPUTDEVICE));
-    devices.resize(got == UINT(-1) ? 0 : got);
-    return devices;
+    RAWINPUTDEVICE devices[8];
+    UINT count = 8;
+    const UINT got = GetRegisteredRawInputDevices(devices, &count, sizeof(RAWINPUTDEVICE));
+    return {devices, devices + (got == UINT(-1) ? 0 : got)};
 }
 
 std::vector<unsigned char> bytesOf(const RAWINPUT& input, std::size_t size) {
@@ -85,19 +81,15 @@ TEST(HotkeyRawInput, HiddenWindowReceivesBackgroundInputUntilDestroyed) {
         ASSERT_TRUE(window.valid());
         handle = window.handle();
         EXPECT_FALSE(IsWindowVisible(handle));
-        const std::vector<RAWINPUTDEVICE> devices = registeredDevices();
-        ASSERT_EQ(devices.size(), 2u);
-        bool keyboard = false;
-        bool mouse = false;
-        for (const RAWINPUTDEVICE& device : devices) {
-            EXPECT_EQ(device.usUsagePage, 1);
-            EXPECT_EQ(device.dwFlags, DWORD(RIDEV_INPUTSINK));
-            EXPECT_EQ(device.hwndTarget, handle);
-            keyboard = keyboard || device.usUsage == 6;
-            mouse = mouse || device.usUsage == 2;
-        }
-        EXPECT_TRUE(keyboard);
-        EXPECT_TRUE(mouse);
+        // Keyboard (6) and mouse (2) of the generic desktop page, delivered in the background.
+        std::vector<std::string> devices;
+        for (const RAWINPUTDEVICE& device : registeredDevices())
+            devices.push_back(
+                std::to_string(device.usUsagePage) + "/" + std::to_string(device.usUsage) +
+                (device.dwFlags == RIDEV_INPUTSINK && device.hwndTarget == handle ? " sink"
+                                                                                  : " other"));
+        std::sort(devices.begin(), devices.end());
+        EXPECT_EQ(devices, (std::vector<std::string>{"1/2 sink", "1/6 sink"}));
 
         // A WM_INPUT whose input cannot be read reaches nobody.
         SendMessageW(handle, WM_INPUT, RIM_INPUT, LPARAM(0x1234));
@@ -119,33 +111,31 @@ TEST(HotkeyRawInput, InjectedInputKeyStateAndSessionChanges) {
     Recorder recorder;
     InputWindow window(recorder);
     ASSERT_TRUE(window.valid());
-    const auto send = [](WORD key, bool up, WORD scan = 0) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = scan;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return SendInput(1, &input, sizeof(INPUT)) == 1;
+    // M with its scan code, F9 and the right-hand Shift and Win, read back by their generic codes.
+    const auto press = [](bool up) {
+        const WORD codes[4] = {'M', VK_F9, VK_RSHIFT, VK_RWIN};
+        INPUT keys[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = codes[i];
+            keys[i].ki.wScan = i == 0 ? 0x32 : 0;
+            keys[i].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        }
+        return SendInput(4, keys, sizeof(INPUT)) == 4;
     };
-    ASSERT_TRUE(send('M', false, 0x32) && send(VK_F9, false) && send(VK_RSHIFT, false) &&
-                send(VK_RWIN, false));
-    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 4; }))
-        << "keys seen: " << recorder.keys.size();
-    EXPECT_EQ(recorder.keys[0].virtualKey, unsigned('M'));
-    EXPECT_TRUE(recorder.keys[0].pressed);
-    EXPECT_EQ(recorder.keys[0].makeCode, 0x32u);
-    EXPECT_TRUE(isKeyDown(VK_F9));
-    EXPECT_TRUE(isKeyDown(VK_SHIFT));
-    EXPECT_TRUE(isKeyDown(VK_LWIN));
     EXPECT_FALSE(isKeyDown('Q'));
-    ASSERT_TRUE(send('M', true, 0x32) && send(VK_F9, true) && send(VK_RSHIFT, true) &&
-                send(VK_RWIN, true));
-    ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= 8; }));
-    EXPECT_EQ(recorder.keys[4].virtualKey, unsigned('M'));
-    EXPECT_FALSE(recorder.keys[4].pressed);
-    EXPECT_FALSE(isKeyDown(VK_F9));
-    EXPECT_FALSE(isKeyDown(VK_SHIFT));
-    EXPECT_FALSE(isKeyDown(VK_LWIN));
+    for (bool up : {false, true}) {
+        ASSERT_TRUE(press(up));
+        const std::size_t seen = up ? 8 : 4;
+        ASSERT_TRUE(wintest::pumpMessagesUntil([&] { return recorder.keys.size() >= seen; }))
+            << "keys seen: " << recorder.keys.size();
+        const KeyStroke& m = recorder.keys[seen - 4];
+        EXPECT_EQ(m.virtualKey, unsigned('M'));
+        EXPECT_EQ(m.makeCode, 0x32u);
+        EXPECT_EQ(m.pressed, !up);
+        for (unsigned key : {VK_F9, VK_SHIFT, VK_LWIN})
+            EXPECT_EQ(isKeyDown(key), !up) << key;
+    }
 
     // The middle and first side button; the left click between them is not reported.
     INPUT clicks[6] = {};

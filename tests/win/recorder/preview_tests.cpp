@@ -17,13 +17,13 @@ namespace {
 
 using rec::FrameRead;
 
-const std::filesystem::path kWriter = programFolder() / L"qv_preview_writer.exe";
-
 class WinPreview : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(block_.create(GetCurrentProcessId())) << block_.error();
-        writer_ = std::make_unique<HelperProcess>(kWriter, widen(block_.name()));
+        const std::string name = block_.name(); // ASCII
+        writer_ = std::make_unique<HelperProcess>(
+            helperProgram(), L"preview " + std::wstring(name.begin(), name.end()));
         ASSERT_TRUE(writer_->running());
     }
 
@@ -64,19 +64,20 @@ TEST_F(WinPreview, IsTheNamedMappingWithAFreshHeader) {
 }
 
 TEST_F(WinPreview, TakesEachFrameOfAnotherProcessOnce) {
-    ASSERT_EQ(writer_->command("frame 64 36 112233"), "ok");
-    ASSERT_EQ(read(), FrameRead::Taken);
-    EXPECT_EQ(last_, 2u);
-    EXPECT_EQ(width_, 64u);
-    ASSERT_EQ(pixels_.size(), 64u * 36u);
-    EXPECT_EQ(pixels_.back(), 0x00112233u);
-    EXPECT_EQ(read(), FrameRead::Unchanged);
-
-    ASSERT_EQ(writer_->command("frame 1280 720 abcdef"), "ok");
-    ASSERT_EQ(read(), FrameRead::Taken);
+    const struct {
+        std::uint32_t width, height, pixel;
+        const char* command;
+    } frames[] = {{64, 36, 0x00112233u, "frame 64 36 112233"},
+                  {1280, 720, 0x00abcdefu, "frame 1280 720 abcdef"}};
+    for (const auto& frame : frames) {
+        ASSERT_EQ(writer_->command(frame.command), "ok");
+        ASSERT_EQ(read(), FrameRead::Taken);
+        EXPECT_EQ(width_, frame.width);
+        ASSERT_EQ(pixels_.size(), std::size_t(frame.width) * frame.height);
+        EXPECT_EQ(pixels_.back(), frame.pixel);
+        EXPECT_EQ(read(), FrameRead::Unchanged);
+    }
     EXPECT_EQ(last_, 4u);
-    ASSERT_EQ(pixels_.size(), 1280u * 720u);
-    EXPECT_EQ(pixels_.back(), 0x00abcdefu);
 }
 
 TEST_F(WinPreview, NeverTakesAMixOfTwoFramesWhileTheWriterRuns) {
