@@ -1,5 +1,7 @@
 qv_qtest(tst_window_tools SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_window_tools.cpp LIBS qvdesktop
          LABELS desktop)
+qv_qtest(tst_windows_seen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_windows_seen.cpp LIBS qvdesktop
+         LABELS desktop)
 qv_qtest(tst_icon_providers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_icon_providers.cpp
          LIBS qvdesktop LABELS desktop)
 if(NOT WIN32)
