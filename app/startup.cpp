@@ -16,6 +16,7 @@
 #include "desktop/tray.h"
 #include "desktop/window_cover.h"
 #include "desktop/window_tools.h"
+#include "desktop/windows_seen.h"
 #include "engine/demo_transport.h"
 #include "engine/pipe_transport.h"
 #include "qml/qml_resources.h"
@@ -162,6 +163,11 @@ int runInterface(QApplication& app) {
         traceFirstFrame(window);
         // A covered window stops its meters.
         watchWindowCover(window);
+        // Nothing blinks for nobody: in the tray, minimised or covered the blink rests.
+        auto* seen = new WindowsSeen(window, &backend);
+        backend.setBlinkPaused(!seen->seen());
+        QObject::connect(seen, &WindowsSeen::seenChanged, &backend,
+                         [&backend](bool on) { backend.setBlinkPaused(!on); });
     }
 
     transport->start();

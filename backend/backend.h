@@ -121,6 +121,9 @@ public:
     // Something outside the mixer rows blinks (a recording in progress): keeps `blink` flipping
     // even when no device fails. The blink timer runs only while something can blink.
     void setBlinkHeld(bool on);
+    // No window that could show `blink` can be seen (in the tray, minimised, covered): the blink
+    // rests until one can.
+    void setBlinkPaused(bool on);
     QString toast() const { return m_toast; }
     int revision() const { return m_revision; }
     QVariantList voicePresets() const;
@@ -367,6 +370,7 @@ private:
     QElapsedTimer m_clock;
     bool m_blink = false;
     bool m_blinkHeld = false;
+    bool m_blinkPaused = false;
     QString m_toast;
     int m_revision = 0;
     Timings m_timings;

@@ -4,6 +4,8 @@ target_sources(qvdesktop PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/window_tools.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_decor.h
     ${CMAKE_CURRENT_LIST_DIR}/window_cover.h
+    ${CMAKE_CURRENT_LIST_DIR}/windows_seen.h
+    ${CMAKE_CURRENT_LIST_DIR}/windows_seen.cpp
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.h
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_provider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/line_icon_table.cpp

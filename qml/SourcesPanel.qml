@@ -64,17 +64,27 @@ Rectangle {
     color: Theme.panel
     border.color: Theme.panelBorder
 
-    // The measure of an expanded channel. Laid out like a real strip (opacity 0 rather than
-    // invisible) so a density switch re-measures it at once.
+    // The measure of an expanded channel. It is invisible, so the renderer never walks it, but
+    // still laid out. A row that an invisible strip shows or hides (a density switch, a
+    // microphone's extra rows) is not announced to its column, though: showing the strip for no
+    // frame at all makes the columns count their rows again.
     ChannelStrip {
         id: reference
+
+        function remeasure() {
+            reference.visible = true
+            reference.visible = false
+        }
 
         objectName: "referenceStrip"
         x: 16
         y: 16
         z: -1
-        opacity: 0
+        visible: false
         enabled: false
+        onCompactChanged: reference.remeasure()
+        onFxRowsChanged: reference.remeasure()
+        onChChanged: reference.remeasure()
         Accessible.ignored: true
         ch: root.backend ? root.backend.sampleChannel : null
         compact: root.compact

@@ -2,6 +2,8 @@ qv_qtest(tst_window_tools SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_window_tools.cpp
          LABELS desktop)
 set_tests_properties(tst_window_tools PROPERTIES ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/offscreen-two-screens.json")
+qv_qtest(tst_windows_seen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_windows_seen.cpp LIBS qvdesktop
+         LABELS desktop)
 qv_qtest(tst_icon_providers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_icon_providers.cpp
          LIBS qvdesktop LABELS desktop)
 if(NOT WIN32)
