@@ -108,33 +108,22 @@ TEST(DemoEngineTest, AssignWindowsDefaultsMovesThemToTheProductEndpoints) {
     EXPECT_EQ((*findById(a.events[0]["endpoints"], "demo-vmic"))["isDefault"], true);
 }
 
-TEST(DemoEngineTest, AssignWindowsDefaultsWithoutDriverIsRefused) {
-    DemoEngine engine(true, false);
-    ask(engine, request("subscribe", {{"on", true}}));
-    const Answer a = ask(engine, request("assignWindowsDefaults"));
-    EXPECT_EQ(a.reply["ok"], false);
-    EXPECT_EQ(a.reply["error"], "драйвер QUORVEL не установлен");
-    EXPECT_TRUE(a.events.empty());
-    EXPECT_EQ(defaults(engine), (std::vector<std::string>{"demo-spk", "demo-mic"}));
-}
-
+// With and without the driver and the automatic virtual microphone on, the Windows output is a
+// loop only on the cable that feeds the microphone.
 TEST(DemoEngineTest, WindowsOutputOnTheCableThatFeedsTheMicIsALoop) {
-    // Without the driver and with the automatic virtual microphone on, the cable is what
-    // feeds the microphone.
-    DemoEngine engine(true, false);
-    EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], "");
-    const Answer a = ask(engine, request("setWindowsDefault", {{"endpointId", "demo-cable-in"}}));
-    EXPECT_EQ(a.reply["ok"], true);
-    EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], "CABLE Input (VB-Audio Virtual Cable)");
+    const std::string cable = "CABLE Input (VB-Audio Virtual Cable)";
+    DemoEngine noDriver(true, false);
+    EXPECT_EQ(noDriver.state(kNow)["windowsOutputLoop"], "");
+    EXPECT_EQ(
+        ask(noDriver, request("setWindowsDefault", {{"endpointId", "demo-cable-in"}})).reply["ok"],
+        true);
+    EXPECT_EQ(noDriver.state(kNow)["windowsOutputLoop"], cable);
     // Recording defaults are untouched.
-    EXPECT_EQ(defaults(engine), (std::vector<std::string>{"demo-mic", "demo-cable-in"}));
-}
+    EXPECT_EQ(defaults(noDriver), (std::vector<std::string>{"demo-mic", "demo-cable-in"}));
 
-TEST(DemoEngineTest, OwnVirtualMicMakesNoLoopUntilTheCableFeedsIt) {
-    DemoEngine engine(true, true);
+    DemoEngine engine(true, true); // its own virtual microphone: the cable feeds nothing yet
     ask(engine, request("setWindowsDefault", {{"endpointId", "demo-cable-in"}}));
     EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], "");
-
     ask(engine, request("setWindowsDefault", {{"endpointId", "demo-spk"}}));
     const Answer chosen =
         ask(engine,
@@ -142,24 +131,45 @@ TEST(DemoEngineTest, OwnVirtualMicMakesNoLoopUntilTheCableFeedsIt) {
     ASSERT_EQ(chosen.reply["ok"], true) << chosen.reply.dump();
     EXPECT_EQ(chosen.reply["recordEndpointId"], "demo-cable-out");
     EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], "");
-    // The cable's two sides are now in use by the virtual microphone.
-    const json list = engine.endpointsPayload();
-    EXPECT_EQ((*findById(list, "demo-cable-out"))["inConfig"], json::array({"virtual_mic"}));
-
+    EXPECT_EQ((*findById(engine.endpointsPayload(), "demo-cable-out"))["inConfig"],
+              json::array({"virtual_mic"}));
     ask(engine, request("setWindowsDefault", {{"endpointId", "demo-cable-in"}}));
-    EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], "CABLE Input (VB-Audio Virtual Cable)");
+    EXPECT_EQ(engine.state(kNow)["windowsOutputLoop"], cable);
 }
 
-TEST(DemoEngineTest, SetWindowsDefaultRefusesWhatCannotBeADefaultOutput) {
-    DemoEngine engine(true, true);
-    ask(engine, request("subscribe", {{"on", true}}));
-    for (const char* id : {"nope", "demo-mic", "demo-usb", ""}) {
-        const Answer a = ask(engine, request("setWindowsDefault", {{"endpointId", id}}));
-        EXPECT_EQ(a.reply["ok"], false) << id;
-        EXPECT_EQ(a.reply["error"], std::string("нет устройства вывода с ID «") + id + "»");
-        EXPECT_TRUE(a.events.empty()) << id;
+// A refused request changes nothing, sends no event and names its reason.
+TEST(DemoEngineTest, RefusalsChangeNothingAndSendNoEvent) {
+    const std::string noOutput = "нет устройства вывода с ID «";
+    const struct {
+        bool driver;
+        json request;
+        std::string error;
+    } cases[] = {
+        {false, request("assignWindowsDefaults"), "драйвер QUORVEL не установлен"},
+        {true, request("setWindowsDefault", {{"endpointId", "nope"}}), noOutput + "nope»"},
+        {true, request("setWindowsDefault", {{"endpointId", "demo-mic"}}), noOutput + "demo-mic»"},
+        {true, request("setWindowsDefault", {{"endpointId", "demo-usb"}}), noOutput + "demo-usb»"},
+        {true, request("setWindowsDefault", {{"endpointId", ""}}), noOutput + "»"},
+        // The gain comes before the refused field, so a model run in place would keep it.
+        {true, request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -1}, {"monitor", true}}),
+         "«Слышать себя» — только для микрофона"},
+        {true, request("quit"), "неизвестная команда «quit»"},
+        {true, request("applyMicDefault"), "неизвестная команда «applyMicDefault»"},
+        {true, request(""), "неизвестная команда «»"},
+    };
+    for (const auto& c : cases) {
+        DemoEngine engine(true, c.driver);
+        ask(engine, request("subscribe", {{"on", true}}));
+        const std::string before = serializeConfig(engine.config());
+        const uint64_t revision = engine.configRevision();
+        const std::vector<std::string> defaultsBefore = defaults(engine);
+        const Answer a = ask(engine, c.request);
+        EXPECT_EQ(a.reply, (json{{"ok", false}, {"error", c.error}, {"reqId", 7}}));
+        EXPECT_TRUE(a.events.empty()) << c.request.dump();
+        EXPECT_EQ(serializeConfig(engine.config()), before) << c.request.dump();
+        EXPECT_EQ(engine.configRevision(), revision) << c.request.dump();
+        EXPECT_EQ(defaults(engine), defaultsBefore) << c.request.dump();
     }
-    EXPECT_EQ(defaults(engine), (std::vector<std::string>{"demo-sink", "demo-vmic"}));
 }
 
 TEST(DemoEngineTest, InactiveMicrophoneIsUnavailable) {
@@ -177,41 +187,20 @@ TEST(DemoEngineTest, InactiveMicrophoneIsUnavailable) {
     EXPECT_EQ(state["uptimeSec"], 2.5);
 }
 
-TEST(DemoEngineTest, RefusedModelCommandChangesNothingAndSendsNoEvent) {
-    DemoEngine engine(true, true);
-    ask(engine, request("subscribe", {{"on", true}}));
-    const std::string before = serializeConfig(engine.config());
-    const uint64_t revision = engine.configRevision();
-
-    // The gain comes before the refused field, so a model run in place would keep it.
-    const Answer a =
-        ask(engine,
-            request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -1}, {"monitor", true}}));
-    EXPECT_EQ(a.reply["ok"], false);
-    EXPECT_EQ(a.reply["error"], "«Слышать себя» — только для микрофона");
-    EXPECT_EQ(a.reply["reqId"], 7);
-    EXPECT_TRUE(a.events.empty());
-    EXPECT_EQ(serializeConfig(engine.config()), before);
-    EXPECT_EQ(engine.configRevision(), revision);
-}
-
-TEST(DemoEngineTest, UnknownCommandsAreNamed) {
-    DemoEngine engine(true, true);
-    for (const char* cmd : {"quit", "applyMicDefault", ""}) {
-        const Answer a = ask(engine, request(cmd));
-        EXPECT_EQ(a.reply["ok"], false);
-        EXPECT_EQ(a.reply["error"], std::string("неизвестная команда «") + cmd + "»");
-    }
-}
-
+// Events, and the state on every tick, only while subscribed; the session's end unsubscribes.
 TEST(DemoEngineTest, EventsOnlyWhileSubscribedAndBeforeTheReply) {
     DemoEngine engine(true, true);
-    const json edit = request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -9}});
-    Answer a = ask(engine, edit);
+    Answer a = ask(engine, request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -9}}));
     EXPECT_TRUE(a.events.empty());
     EXPECT_EQ(a.reply["changed"], true);
+    EXPECT_TRUE(engine.tick(kNow).empty());
 
     ask(engine, request("subscribe", {{"on", true}}));
+    const auto ticks = engine.tick(4000);
+    ASSERT_EQ(ticks.size(), 1u);
+    const json event = json::parse(ticks[0]);
+    EXPECT_EQ(event["event"], "state");
+    EXPECT_EQ(event["state"]["uptimeSec"], 4.0);
     a = ask(engine, request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -12}}));
     ASSERT_EQ(eventNames(a), std::vector<std::string>{"config"});
     EXPECT_EQ(a.reply, (json{{"ok", true}, {"changed", true}, {"reqId", 7}}));
@@ -226,6 +215,9 @@ TEST(DemoEngineTest, EventsOnlyWhileSubscribedAndBeforeTheReply) {
     ask(engine, request("subscribe", {{"on", false}}));
     a = ask(engine, request("setSource", {{"id", "app:chrome.exe"}, {"gainDb", -3}}));
     EXPECT_TRUE(a.events.empty());
+    EXPECT_TRUE(engine.tick(kNow).empty());
+    ask(engine, request("subscribe", {{"on", true}}));
+    engine.endSession();
     EXPECT_TRUE(engine.tick(kNow).empty());
 }
 
@@ -261,17 +253,14 @@ TEST(DemoEngineTest, DemoCableSetsUpTheVirtualMicWhenTheDriverIsMissing) {
     EXPECT_EQ(vmic->recordEndpointId, "demo-cable-out");
 }
 
-TEST(DemoEngineTest, ReqIdIsCopiedAsGiven) {
+// The reqId is copied as given; a request that is no object gets no answer at all.
+TEST(DemoEngineTest, ReqIdIsCopiedAsGivenAndNonObjectsAreIgnored) {
     DemoEngine engine(true, true);
     json req = {{"cmd", "ping"}, {"reqId", "abc"}};
     EXPECT_EQ(ask(engine, req).reply,
               (json{{"ok", true}, {"version", "demo"}, {"pid", 0}, {"reqId", "abc"}}));
     req.erase("reqId");
     EXPECT_FALSE(ask(engine, req).reply.contains("reqId"));
-}
-
-TEST(DemoEngineTest, NonObjectRequestsAreIgnored) {
-    DemoEngine engine(true, true);
     for (const char* text : {"", "[1,2]", "\"ping\"", "{\"cmd\":", "42"})
         EXPECT_TRUE(engine.handle(std::string_view(text), kNow).empty()) << text;
 }
@@ -284,19 +273,6 @@ TEST(DemoEngineTest, GetConfigRoundTrips) {
     ASSERT_TRUE(parseConfig(dumpMessage(config), parsed, error)) << error;
     EXPECT_EQ(serializeConfig(parsed), serializeConfig(engine.config()));
     EXPECT_EQ(config["devices"].size(), 4u);
-}
-
-TEST(DemoEngineTest, TickSendsTheStateWhileSubscribed) {
-    DemoEngine engine(true, true);
-    EXPECT_TRUE(engine.tick(kNow).empty());
-    ask(engine, request("subscribe", {{"on", true}}));
-    const auto ticks = engine.tick(4000);
-    ASSERT_EQ(ticks.size(), 1u);
-    const json event = json::parse(ticks[0]);
-    EXPECT_EQ(event["event"], "state");
-    EXPECT_EQ(event["state"]["uptimeSec"], 4.0);
-    engine.endSession();
-    EXPECT_TRUE(engine.tick(kNow).empty());
 }
 
 } // namespace

@@ -11,7 +11,7 @@ qv_qtest(demo_transport_test
 
 if(TARGET quorvel-engine)
     qv_gtest(standin_engine_test
-        SOURCES standin_test.cpp standin_support.h standin_support.cpp
+        SOURCES standin_test.cpp
         LIBS qvconfig qvtestsupport_posix
         LABELS engine)
     target_compile_definitions(standin_engine_test

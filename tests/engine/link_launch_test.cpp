@@ -28,17 +28,10 @@ std::vector<std::string> lines(const std::string& path) {
 
 class LaunchTest : public LinkCoreTest {
 protected:
-    void SetUp() override {
-        launchLog = dir.file("launches.log");
-        ::setenv("QV_FAKE_ENGINE_LOG", launchLog.c_str(), 1);
-    }
-    void TearDown() override {
-        LinkCoreTest::TearDown();
-        ::unsetenv("QV_FAKE_ENGINE_LOG");
-    }
     std::size_t launches() const { return lines(launchLog).size(); }
 
-    std::string launchLog;
+    const std::string launchLog = dir.file("launches.log");
+    const ScopedEnv logEnv{"QV_FAKE_ENGINE_LOG", launchLog.c_str()};
 };
 
 TEST_F(LaunchTest, FindsTheEngineNextToTheInterfaceThenInBin) {
@@ -90,10 +83,7 @@ TEST_F(LaunchTest, StartFailureReportsTheSystemErrorCode) {
 }
 
 TEST_F(LaunchTest, AutoStartLaunchesOnceThenOnlyAfter5000Ms) {
-    auto o = options();
-    o.autoStart = true;
-    o.interfaceDir = QV_FAKE_ENGINE_DIR;
-    make(o);
+    make(options(true, QV_FAKE_ENGINE_DIR));
     core->start();
     ASSERT_TRUE(waitUntil([&] { return launches() == 1; }));
     // Many failed attempts (every 20 ms here) later, still one launch.
@@ -111,29 +101,39 @@ TEST_F(LaunchTest, AutoStartLaunchesOnceThenOnlyAfter5000Ms) {
               (std::vector<std::string>{"Запускаю движок QUORVEL…", "Запускаю движок QUORVEL…"}));
 }
 
+// Without auto start, without an engine next to the interface, or in a runtime folder others
+// could write to, the status says why and nothing is started.
 TEST_F(LaunchTest, StatusesWhenTheEngineCannotBeStarted) {
     struct Case {
         const char* name;
         bool autoStart;
         std::string interfaceDir;
+        mode_t dirMode;
         std::string status;
     };
     const Case cases[] = {
-        {"no auto start", false, QV_FAKE_ENGINE_DIR, "Движок QUORVEL не запущен"},
-        {"not found", true, dir.path(),
+        {"no auto start", false, QV_FAKE_ENGINE_DIR, 0700, "Движок QUORVEL не запущен"},
+        {"not found", true, dir.path(), 0700,
          "Движок QUORVEL не найден рядом с интерфейсом (quorvel-engine)"},
+        {"unsafe folder", true, QV_FAKE_ENGINE_DIR, 0777,
+         "Папка связи с движком «" + dir.path() +
+             "» небезопасна: она должна принадлежать вам и быть закрыта для записи другим"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto o = options();
-        o.autoStart = c.autoStart;
-        o.interfaceDir = c.interfaceDir;
+        ASSERT_EQ(::chmod(dir.path().c_str(), c.dirMode), 0);
+        if (c.dirMode != 0700) { // not even a listening engine is used there
+            ASSERT_TRUE(server.listen());
+        }
         const std::size_t before = statuses().size();
-        make(o);
+        make(options(c.autoStart, c.interfaceDir));
         core->start();
         ASSERT_TRUE(waitUntil([&] { return statuses().size() > before; }));
         core.reset();
-        EXPECT_EQ(statuses().back(), c.status);
+        ::chmod(dir.path().c_str(), 0700);
+        for (std::size_t i = before; i < statuses().size(); ++i)
+            EXPECT_EQ(statuses()[i], c.status);
         EXPECT_EQ(launches(), 0u);
     }
+    EXPECT_EQ(count("connected"), 0);
 }

@@ -16,28 +16,24 @@ protected:
         startConnected();
     }
     bool read() { return core->readMeters(&out); }
+    // The engine replaced its block: the old file is unlinked, a new one holds `frame`.
+    std::unique_ptr<MeterWriter> replaceBlock(uint64_t frame) {
+        std::remove(metersPath.c_str());
+        auto writer = std::make_unique<MeterWriter>(metersPath);
+        writer->publish(frame);
+        return writer;
+    }
 
     std::string metersPath;
     MeterBlock out{};
 };
 
-TEST_F(MetersTest, NotConnectedOrNoBlockIsFalse) {
+TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
     EXPECT_FALSE(read()); // no file yet
     {
         MeterWriter shorter(metersPath, qv::kMeterBlockSize - 1);
         EXPECT_FALSE(read());
     }
-    MeterWriter writer(metersPath);
-    ASSERT_TRUE(writer.ok());
-    writer.publish(1);
-    EXPECT_TRUE(read());
-    writer.publish(2);
-    server.close();
-    ASSERT_TRUE(waitUntil([&] { return !core->isConnected(); }));
-    EXPECT_FALSE(read());
-}
-
-TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
     MeterWriter writer(metersPath);
     ASSERT_TRUE(writer.ok());
     writer.publish(7, 3, 0.25f);
@@ -64,7 +60,7 @@ TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
         writer.publish(frame++, 3, 0.75f);
         c.spoil(writer.block());
         EXPECT_FALSE(read());
-        // The rejected copy never reaches the caller.
+        // Validated in the link's own buffer: the rejected copy never reaches the caller.
         EXPECT_EQ(out.frame, 7u);
         EXPECT_FLOAT_EQ(out.entries[2].left, 0.25f);
     }
@@ -72,6 +68,11 @@ TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
     ASSERT_TRUE(read());
     EXPECT_EQ(out.frame, frame);
     EXPECT_EQ(out.count, 128u);
+
+    server.close();
+    ASSERT_TRUE(waitUntil([&] { return !core->isConnected(); }));
+    writer.publish(frame + 1);
+    EXPECT_FALSE(read()); // not connected
 }
 
 // A tool that truncates the file under the mapping must not fault the interface: the block is
@@ -84,43 +85,30 @@ TEST_F(MetersTest, TruncatedBlockIsTornNotAFault) {
     }
     ASSERT_EQ(::truncate(metersPath.c_str(), 64), 0);
     EXPECT_FALSE(read());
-    std::remove(metersPath.c_str());
-    MeterWriter whole(metersPath);
-    whole.publish(2);
+    const auto whole = replaceBlock(2);
     ASSERT_TRUE(read());
     EXPECT_EQ(out.frame, 2u);
 }
 
-// The engine may replace its block (a restart); the old mapping then never changes again. After
-// 1501 ms without a new frame the file is opened afresh.
-TEST_F(MetersTest, StaleBlockIsReopenedAfter1501Ms) {
+// The engine may replace its block (a restart); the old mapping then never changes again. It is
+// opened afresh after 1501 ms without a new frame, and at once on a new connection.
+TEST_F(MetersTest, ReplacedBlockIsReopenedWhenStaleOrOnANewConnection) {
     auto old = std::make_unique<MeterWriter>(metersPath);
     old->publish(1);
     ASSERT_TRUE(read());
-    std::remove(metersPath.c_str());
-    MeterWriter replacement(metersPath);
-    replacement.publish(50);
-
+    auto replacement = replaceBlock(50);
     now += 1500;
     EXPECT_FALSE(read()); // still the old, unchanged block
     now += 1;
     ASSERT_TRUE(read());
     EXPECT_EQ(out.frame, 50u);
-}
 
-TEST_F(MetersTest, NewConnectionRemapsTheBlock) {
-    auto old = std::make_unique<MeterWriter>(metersPath);
-    old->publish(1);
-    ASSERT_TRUE(read());
-    std::remove(metersPath.c_str());
-    MeterWriter replacement(metersPath);
-    replacement.publish(2);
+    replacement = replaceBlock(51);
     EXPECT_FALSE(read());
-
     server.dropClient();
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 2 && core->isConnected(); }));
     ASSERT_TRUE(read());
-    EXPECT_EQ(out.frame, 2u);
+    EXPECT_EQ(out.frame, 51u);
 }
 
 // A writer publishing as fast as it can: every accepted snapshot is internally consistent.
@@ -142,10 +130,9 @@ TEST_F(MetersTest, ConcurrentWriterNeverYieldsATornSnapshot) {
         if (!read())
             continue;
         ++accepted;
-        const float level = float(out.frame);
         for (int i = 0; i < qv::kMeterSlots; ++i) {
-            ASSERT_EQ(out.entries[i].left, level) << "frame " << out.frame << " slot " << i;
-            ASSERT_EQ(out.entries[i].right, level);
+            ASSERT_EQ(out.entries[i].left, float(out.frame)) << "frame " << out.frame << " " << i;
+            ASSERT_EQ(out.entries[i].right, float(out.frame));
         }
     }
     stop = true;

@@ -96,22 +96,3 @@ TEST_F(RuntimeDirTest, TmpFallbackRefusesALink) {
     ::unlink(tmp.c_str());
     EXPECT_FALSE(chosen.ok());
 }
-
-// An unsafe folder is reported as the status and no engine is started into it.
-TEST_F(RuntimeDirTest, LinkReportsAnUnsafeFolderAndStartsNothing) {
-    ASSERT_TRUE(server.listen());
-    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
-    auto o = options();
-    o.autoStart = true;
-    o.interfaceDir = QV_FAKE_ENGINE_DIR;
-    make(o);
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return statuses().size() >= 2; }));
-    core.reset();
-    EXPECT_EQ(count("connected"), 0);
-    for (const auto& status : statuses())
-        EXPECT_EQ(status, "Папка связи с движком «" + dir.path() +
-                              "» небезопасна: она должна принадлежать вам и быть закрыта для "
-                              "записи другим");
-    ::chmod(dir.path().c_str(), 0700);
-}
