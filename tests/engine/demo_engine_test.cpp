@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace qv {
 namespace {
@@ -46,57 +47,50 @@ std::vector<std::string> eventNames(const Answer& a) {
 
 std::vector<std::string> defaults(const DemoEngine& engine) {
     std::vector<std::string> ids;
-    for (const DemoEndpoint& e : engine.endpoints()) {
+    for (const DemoEndpoint& e : engine.endpoints())
         if (e.info.isDefault)
             ids.push_back(e.info.id);
-    }
     return ids;
 }
 
 const json* findById(const json& list, std::string_view id) {
-    for (const json& item : list) {
+    for (const json& item : list)
         if (item.value("id", "") == id)
             return &item;
-    }
     return nullptr;
 }
 
-struct WorldCase {
-    bool windowsDefault;
-    bool driverPresent;
-    std::vector<std::string> defaults;
-};
+TEST(DemoEngineTest, FlagsShapeTheWorld) {
+    using Ids = std::vector<std::string>;
+    const std::tuple<bool, bool, Ids> cases[] = {
+        {true, true, {"demo-sink", "demo-vmic"}},
+        {false, true, {"demo-spk", "demo-mic"}},
+        {true, false, {"demo-spk", "demo-mic"}},
+        {false, false, {"demo-spk", "demo-mic"}},
+    };
+    for (const auto& [windowsDefault, driver, expectedDefaults] : cases) {
+        SCOPED_TRACE(std::to_string(windowsDefault) + std::to_string(driver));
+        DemoEngine engine(windowsDefault, driver);
+        EXPECT_EQ(defaults(engine), expectedDefaults);
+        EXPECT_EQ(engine.config().findDevice(kVirtualMicId) != nullptr, driver);
+        const json state = engine.state(kNow);
+        EXPECT_EQ(state["driver"]["installed"], driver);
+        EXPECT_EQ(state["driver"].contains("endpoints"), driver);
 
-class DemoWorldTest : public ::testing::TestWithParam<WorldCase> {};
-
-TEST_P(DemoWorldTest, FlagsShapeTheWorld) {
-    const WorldCase& c = GetParam();
-    DemoEngine engine(c.windowsDefault, c.driverPresent);
-    EXPECT_EQ(defaults(engine), c.defaults);
-    EXPECT_EQ(engine.config().findDevice(kVirtualMicId) != nullptr, c.driverPresent);
-    const json state = engine.state(kNow);
-    EXPECT_EQ(state["driver"]["installed"], c.driverPresent);
-    EXPECT_EQ(state["driver"].contains("endpoints"), c.driverPresent);
-
-    // The driver's endpoints exist only with the driver, are reported with their product tag,
-    // and the model's classification (which refuses them as strips) knows each of them.
-    const json list = engine.endpointsPayload();
-    bool anyProduct = false;
-    for (const DemoEndpoint& e : engine.endpoints()) {
-        const json* item = findById(list, e.info.id);
-        ASSERT_NE(item, nullptr) << e.info.id;
-        EXPECT_EQ(item->contains("quorvel"), !e.tag.empty()) << e.info.id;
-        EXPECT_EQ(classifyEndpoint(e.info).cls != 0, !e.tag.empty()) << e.info.id;
-        anyProduct = anyProduct || !e.tag.empty();
+        // The driver's endpoints exist only with the driver, are reported with their product
+        // tag, and the model's classification (which refuses them as strips) knows each of them.
+        const json list = engine.endpointsPayload();
+        bool anyProduct = false;
+        for (const DemoEndpoint& e : engine.endpoints()) {
+            const json* item = findById(list, e.info.id);
+            ASSERT_NE(item, nullptr) << e.info.id;
+            EXPECT_EQ(item->contains("quorvel"), !e.tag.empty()) << e.info.id;
+            EXPECT_EQ(classifyEndpoint(e.info).cls != 0, !e.tag.empty()) << e.info.id;
+            anyProduct = anyProduct || !e.tag.empty();
+        }
+        EXPECT_EQ(anyProduct, driver);
     }
-    EXPECT_EQ(anyProduct, c.driverPresent);
 }
-
-INSTANTIATE_TEST_SUITE_P(Flags, DemoWorldTest,
-                         ::testing::Values(WorldCase{true, true, {"demo-sink", "demo-vmic"}},
-                                           WorldCase{false, true, {"demo-spk", "demo-mic"}},
-                                           WorldCase{true, false, {"demo-spk", "demo-mic"}},
-                                           WorldCase{false, false, {"demo-spk", "demo-mic"}}));
 
 TEST(DemoEngineTest, AssignWindowsDefaultsMovesThemToTheProductEndpoints) {
     DemoEngine engine(false, true);

@@ -1,6 +1,9 @@
-// The runtime folder rules, and the link's refusal of an unsafe folder.
+// The runtime folder rules.
 
-#include "tests/engine/link_core_fixture.h"
+#include "engine/runtime_dir.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <iostream>
@@ -12,33 +15,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    ::lstat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
+const std::string kTmpFallback = "/tmp/quorvel-" + std::to_string(::getuid());
 
-} // namespace
-
-using RuntimeDirTest = LinkCoreTest;
-
-TEST_F(RuntimeDirTest, ChoosesTheFolderByPriority) {
+TEST(RuntimeDir, ChoosesTheFolderByPriority) {
+    TempDir dir;
     const std::string xdg = dir.path() + "/xdg";
-    const std::string own = dir.path() + "/own/";
     ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
-    struct Case {
+    const std::string own = dir.path() + "/own/";
+    const bool tmpExisted = fs::exists(kTmpFallback);
+    const struct {
         const char* quorvel;
         const char* xdgValue;
         std::string expected;
-    };
-    const std::string tmp = "/tmp/quorvel-" + std::to_string(::getuid());
-    const bool tmpExisted = fs::exists(tmp);
-    const Case cases[] = {
+    } cases[] = {
         {own.c_str(), xdg.c_str(), dir.path() + "/own"}, // created, trailing slash dropped
         {"", xdg.c_str(), xdg},
         {nullptr, xdg.c_str(), xdg},
-        {nullptr, "", tmp},
-        {nullptr, nullptr, tmp},
+        {nullptr, "", kTmpFallback},
+        {nullptr, nullptr, kTmpFallback},
     };
     for (const auto& c : cases) {
         ScopedEnv a("QUORVEL_RUNTIME_DIR", c.quorvel);
@@ -46,20 +40,22 @@ TEST_F(RuntimeDirTest, ChoosesTheFolderByPriority) {
         const auto chosen = qv::link::runtimeDir();
         EXPECT_EQ(chosen.path, c.expected);
         EXPECT_TRUE(chosen.ok()) << chosen.error;
-        EXPECT_EQ(modeOf(chosen.path) & 077, 0u) << chosen.path;
+        struct stat st {};
+        ::lstat(chosen.path.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 077, 0u) << chosen.path;
     }
     if (!tmpExisted)
-        ::rmdir(tmp.c_str());
+        ::rmdir(kTmpFallback.c_str());
 }
 
-TEST_F(RuntimeDirTest, RefusesFoldersOthersCouldWriteTo) {
+TEST(RuntimeDir, RefusesFoldersOthersCouldWriteTo) {
+    TempDir dir;
     const std::string target = dir.path() + "/target";
-    struct Case {
+    const struct {
         const char* name;
         mode_t mode;
         uid_t owner;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"group writable", 0770, ::geteuid()},
         {"others writable", 0707, ::geteuid()},
         {"world writable with sticky bit", 01777, ::geteuid()},
@@ -84,15 +80,17 @@ TEST_F(RuntimeDirTest, RefusesFoldersOthersCouldWriteTo) {
 }
 
 // The shared /tmp fallback is never followed through a link somebody planted under its name.
-TEST_F(RuntimeDirTest, TmpFallbackRefusesALink) {
-    const std::string tmp = "/tmp/quorvel-" + std::to_string(::getuid());
+TEST(RuntimeDir, TmpFallbackRefusesALink) {
     struct stat st {};
-    if (::lstat(tmp.c_str(), &st) == 0)
-        GTEST_SKIP() << tmp << " exists already; not touching it";
-    ASSERT_EQ(::symlink(dir.path().c_str(), tmp.c_str()), 0);
+    if (::lstat(kTmpFallback.c_str(), &st) == 0)
+        GTEST_SKIP() << kTmpFallback << " exists already; not touching it";
+    TempDir dir;
+    ASSERT_EQ(::symlink(dir.path().c_str(), kTmpFallback.c_str()), 0);
     ScopedEnv a("QUORVEL_RUNTIME_DIR", nullptr);
     ScopedEnv b("XDG_RUNTIME_DIR", nullptr);
     const auto chosen = qv::link::runtimeDir();
-    ::unlink(tmp.c_str());
+    ::unlink(kTmpFallback.c_str());
     EXPECT_FALSE(chosen.ok());
 }
+
+} // namespace

@@ -33,8 +33,6 @@ bool waitUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
-// ---- RawClient -----------------------------------------------------------------------------
-
 RawClient::~RawClient() {
     close();
 }
@@ -107,10 +105,9 @@ RawClient::Read RawClient::read(nlohmann::json& out, Ms timeout) {
 std::optional<nlohmann::json> RawClient::reply(Ms timeout) {
     const auto deadline = Clock::now() + timeout;
     nlohmann::json m;
-    while (read(m, std::chrono::duration_cast<Ms>(deadline - Clock::now())) == Read::Message) {
+    while (read(m, std::chrono::duration_cast<Ms>(deadline - Clock::now())) == Read::Message)
         if (!m.contains("event"))
             return m;
-    }
     return std::nullopt;
 }
 
@@ -120,8 +117,6 @@ void RawClient::close() {
     fd_ = -1;
     decoder_.reset();
 }
-
-// ---- FakeEngineServer ----------------------------------------------------------------------
 
 FakeEngineServer::FakeEngineServer(std::string socketPath) : path_(std::move(socketPath)) {}
 
@@ -185,11 +180,7 @@ void FakeEngineServer::dropClient() {
 }
 
 void FakeEngineServer::sendFrame(std::string_view payload) {
-    {
-        std::lock_guard lock(mutex_);
-        link::appendFrame(outgoing_, payload);
-    }
-    wake();
+    sendRaw(link::encodeFrame(payload));
 }
 
 void FakeEngineServer::sendRaw(std::string_view bytes) {
@@ -208,19 +199,13 @@ void FakeEngineServer::setReading(bool on) {
     wake();
 }
 
-void FakeEngineServer::setReply(std::function<std::string(const std::string&)> reply) {
-    std::lock_guard lock(mutex_);
-    reply_ = std::move(reply);
-}
-
 std::vector<std::string> FakeEngineServer::received() const {
     std::lock_guard lock(mutex_);
     return received_;
 }
 
 std::size_t FakeEngineServer::receivedCount() const {
-    std::lock_guard lock(mutex_);
-    return received_.size();
+    return received().size();
 }
 
 void FakeEngineServer::run() {
@@ -293,11 +278,6 @@ void FakeEngineServer::run() {
                 link::FrameDecoder::Result result;
                 while ((result = decoder.next(message)) == link::FrameDecoder::Result::Message) {
                     std::lock_guard lock(mutex_);
-                    if (reply_) {
-                        const std::string answer = reply_(message);
-                        if (!answer.empty())
-                            link::appendFrame(outgoing_, answer);
-                    }
                     received_.push_back(std::move(message));
                 }
                 if (result == link::FrameDecoder::Result::Error)
