@@ -77,11 +77,9 @@ public:
 
 private:
     void run();
-    void wake();
 
     std::string path_;
     int listenFd_ = -1;
-    int wakeFd_ = -1;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<int> accepted_{0};
