@@ -92,16 +92,6 @@ TEST(DemoEngineTest, FlagsShapeTheWorld) {
     }
 }
 
-TEST(DemoEngineTest, AssignWindowsDefaultsMovesThemToTheProductEndpoints) {
-    DemoEngine engine(false, true);
-    ask(engine, request("subscribe", {{"on", true}}));
-    const Answer a = ask(engine, request("assignWindowsDefaults"));
-    EXPECT_EQ(a.reply["ok"], true);
-    EXPECT_EQ(eventNames(a), std::vector<std::string>{"endpoints"});
-    EXPECT_EQ(defaults(engine), (std::vector<std::string>{"demo-sink", "demo-vmic"}));
-    EXPECT_EQ((*findById(a.events[0]["endpoints"], "demo-vmic"))["isDefault"], true);
-}
-
 // With and without the driver and the automatic virtual microphone on, the Windows output is a
 // loop only on the cable that feeds the microphone.
 TEST(DemoEngineTest, WindowsOutputOnTheCableThatFeedsTheMicIsALoop) {
@@ -215,33 +205,37 @@ TEST(DemoEngineTest, EventsOnlyWhileSubscribedAndBeforeTheReply) {
     EXPECT_TRUE(engine.tick(kNow).empty());
 }
 
-TEST(DemoEngineTest, EndpointCommandsPushConfigThenEndpoints) {
-    DemoEngine engine(true, true);
-    ask(engine, request("subscribe", {{"on", true}}));
-    Answer a = ask(engine, request("addDevice", {{"endpointId", "demo-bt"}}));
-    EXPECT_EQ(eventNames(a), (std::vector<std::string>{"config", "endpoints"}));
-    EXPECT_EQ(a.reply["id"], "out:demo-bt");
-    EXPECT_EQ((*findById(a.events[1]["endpoints"], "demo-bt"))["inConfig"],
+// Each command pushes the events of what it changed: the document, the endpoints, or both.
+TEST(DemoEngineTest, CommandsPushTheEventsOfWhatTheyChange) {
+    using Names = std::vector<std::string>;
+    DemoEngine withDriver(false, true);
+    DemoEngine noDriver(true, false);
+    ask(withDriver, request("subscribe", {{"on", true}}));
+    ask(noDriver, request("subscribe", {{"on", true}}));
+    const struct {
+        DemoEngine* engine;
+        json request;
+        Names events;
+    } steps[] = {
+        {&withDriver, request("assignWindowsDefaults"), {"endpoints"}},
+        {&withDriver, request("addDevice", {{"endpointId", "demo-bt"}}), {"config", "endpoints"}},
+        {&withDriver, request("removeSource", {{"id", "app:cs2.exe"}}), {"config", "endpoints"}},
+        {&withDriver,
+         request("toggleRoute", {{"source", "system"}, {"device", "out:demo-spk"}}),
+         {"config"}},
+        {&noDriver, request("demoCable", {{"on", false}}), {"endpoints"}},
+        {&noDriver, request("demoCable", {{"on", true}}), {"config", "endpoints"}},
+    };
+    for (const auto& step : steps) {
+        const Answer a = ask(*step.engine, step.request);
+        EXPECT_EQ(a.reply["ok"], true) << step.request.dump();
+        EXPECT_EQ(eventNames(a), step.events) << step.request.dump();
+    }
+    EXPECT_EQ(defaults(withDriver), (Names{"demo-sink", "demo-vmic"}));
+    EXPECT_EQ((*findById(withDriver.endpointsPayload(), "demo-bt"))["inConfig"],
               json::array({"out:demo-bt"}));
-
-    a = ask(engine, request("removeSource", {{"id", "app:cs2.exe"}}));
-    EXPECT_EQ(eventNames(a), (std::vector<std::string>{"config", "endpoints"}));
-
-    a = ask(engine, request("toggleRoute", {{"source", "system"}, {"device", "out:demo-spk"}}));
-    EXPECT_EQ(eventNames(a), std::vector<std::string>{"config"});
-    EXPECT_EQ(a.reply["on"], false);
-}
-
-TEST(DemoEngineTest, DemoCableSetsUpTheVirtualMicWhenTheDriverIsMissing) {
-    DemoEngine engine(true, false);
-    ask(engine, request("subscribe", {{"on", true}}));
-    Answer a = ask(engine, request("demoCable", {{"on", false}}));
-    EXPECT_EQ(eventNames(a), std::vector<std::string>{"endpoints"});
-    EXPECT_EQ((*findById(a.events[0]["endpoints"], "demo-cable-in"))["active"], false);
-
-    a = ask(engine, request("demoCable", {{"on", true}}));
-    EXPECT_EQ(eventNames(a), (std::vector<std::string>{"config", "endpoints"}));
-    const Device* vmic = engine.config().findDevice(kVirtualMicId);
+    // Without the driver the cable coming back sets up the virtual microphone on it.
+    const Device* vmic = noDriver.config().findDevice(kVirtualMicId);
     ASSERT_NE(vmic, nullptr);
     EXPECT_TRUE(vmic->external);
     EXPECT_EQ(vmic->recordEndpointId, "demo-cable-out");
