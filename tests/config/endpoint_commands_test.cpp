@@ -108,7 +108,6 @@ TEST_F(EndpointCommands, AddAndReplaceRefusalsInOrder) {
     const auto add = [](const char* name, const char* endpoint) {
         return command(name, {{"endpointId", endpoint}});
     };
-    const std::string loop = " он создал бы петлю";
     const std::pair<json, std::string> cases[] = {
         {add("addDevice", "nope"), "нет устройства вывода с ID «nope»"},
         {add("addDevice", "mic"), "нет устройства вывода с ID «mic»"},
@@ -121,10 +120,10 @@ TEST_F(EndpointCommands, AddAndReplaceRefusalsInOrder) {
         {add("addDevice", "app2"),
          "«QUORVEL App 2» — служебный вход QUORVEL для отдельного приложения"},
         {add("addInput", "spk"), "нет микрофона/входа с ID «spk»"},
-        {add("addInput", "qmic"), "«QUORVEL Mic» — выход самого QUORVEL; как вход" + loop},
+        {add("addInput", "qmic"),
+         "«QUORVEL Mic» — выход самого QUORVEL; как вход он создал бы петлю"},
         {add("addInput", "cab-out"), "«CABLE Output (VB-Audio Virtual Cable)» — выход "
-                                     "виртуального микрофона QUORVEL; как вход" +
-                                         loop},
+                                     "виртуального микрофона QUORVEL; как вход он создал бы петлю"},
         {cmd("replaceInput", "in:mic", "spk"), "нет микрофона с этим ID"},
         {cmd("replaceDevice", "out:spk", "mic"), "нет устройства вывода с этим ID"},
         {cmd("replaceInput", "in:mic", "qmic"), "«QUORVEL Mic» — служебное устройство QUORVEL"},

@@ -1,6 +1,6 @@
 # The demo engine core, DemoTransport, and the stand-in engine process end to end.
 qv_gtest(demo_engine_test
-    SOURCES demo_engine_test.cpp demo_meters_test.cpp
+    SOURCES demo_engine_test.cpp
     LIBS qvdemo
     LABELS engine)
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -104,9 +105,10 @@ RawClient::Read RawClient::read(nlohmann::json& out, Ms timeout) {
 std::optional<nlohmann::json> RawClient::reply(Ms timeout) {
     const auto deadline = Clock::now() + timeout;
     nlohmann::json m;
-    while (read(m, std::chrono::duration_cast<Ms>(deadline - Clock::now())) == Read::Message)
+    while (read(m, std::chrono::duration_cast<Ms>(deadline - Clock::now())) == Read::Message) {
         if (!m.contains("event"))
             return m;
+    }
     return std::nullopt;
 }
 
@@ -136,6 +138,7 @@ bool FakeEngineServer::listen() {
         close();
         return false;
     }
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     stop_ = false;
     thread_ = std::thread([this] { run(); });
     return true;
@@ -146,20 +149,35 @@ void FakeEngineServer::close() {
     if (listenFd_ >= 0)
         ::unlink(path_.c_str());
     stop_ = true;
+    wake();
     if (thread_.joinable())
         thread_.join();
     if (listenFd_ >= 0) {
         ::close(listenFd_);
         listenFd_ = -1;
     }
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+        wakeFd_ = -1;
+    }
     std::lock_guard lock(mutex_);
     outgoing_.clear();
     dropRequested_ = false;
 }
 
+void FakeEngineServer::wake() {
+    if (wakeFd_ >= 0) {
+        const uint64_t one = 1;
+        (void)!::write(wakeFd_, &one, sizeof one);
+    }
+}
+
 void FakeEngineServer::dropClient() {
-    std::lock_guard lock(mutex_);
-    dropRequested_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        dropRequested_ = true;
+    }
+    wake();
 }
 
 void FakeEngineServer::sendFrame(std::string_view payload) {
@@ -167,13 +185,24 @@ void FakeEngineServer::sendFrame(std::string_view payload) {
 }
 
 void FakeEngineServer::sendRaw(std::string_view bytes) {
-    std::lock_guard lock(mutex_);
-    outgoing_.append(bytes);
+    {
+        std::lock_guard lock(mutex_);
+        outgoing_.append(bytes);
+    }
+    wake();
 }
 
 void FakeEngineServer::setReading(bool on) {
+    {
+        std::lock_guard lock(mutex_);
+        reading_ = on;
+    }
+    wake();
+}
+
+void FakeEngineServer::setReply(std::function<std::string(const std::string&)> reply) {
     std::lock_guard lock(mutex_);
-    reading_ = on;
+    reply_ = std::move(reply);
 }
 
 std::vector<std::string> FakeEngineServer::received() const {
@@ -210,12 +239,15 @@ void FakeEngineServer::run() {
             dropClientNow();
             continue;
         }
-        // A short period instead of a wake-up: requests from the test are seen within it.
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {client, 0, 0}};
-        fds[1].events = short((reading ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
-        if (::poll(fds, client >= 0 ? 2 : 1, 2) < 0 && errno != EINTR)
+        pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {client, 0, 0}};
+        fds[2].events = short((reading ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
+        if (::poll(fds, client >= 0 ? 3 : 2, -1) < 0 && errno != EINTR)
             break;
         if (fds[0].revents & POLLIN) {
+            uint64_t value;
+            (void)!::read(wakeFd_, &value, sizeof value);
+        }
+        if (fds[1].revents & POLLIN) {
             const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd >= 0) {
                 dropClientNow(); // a new connection replaces the old one
@@ -233,14 +265,14 @@ void FakeEngineServer::run() {
         }
         if (client < 0)
             continue;
-        if (fds[1].revents & POLLOUT) {
+        if (fds[2].revents & POLLOUT) {
             std::lock_guard lock(mutex_);
             const ssize_t sent =
                 ::send(client, outgoing_.data(), outgoing_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (sent > 0)
                 outgoing_.erase(0, std::size_t(sent));
         }
-        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+        if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) {
             const ssize_t got = ::recv(client, buffer.data(), buffer.size(), MSG_DONTWAIT);
             if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
                 dropClientNow();
@@ -252,6 +284,8 @@ void FakeEngineServer::run() {
                 link::FrameDecoder::Result result;
                 while ((result = decoder.next(message)) == link::FrameDecoder::Result::Message) {
                     std::lock_guard lock(mutex_);
+                    if (reply_)
+                        outgoing_ += link::encodeFrame(reply_(message));
                     received_.push_back(std::move(message));
                 }
                 if (result == link::FrameDecoder::Result::Error)

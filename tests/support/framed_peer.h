@@ -2,7 +2,8 @@
 // Both ends of the framed Unix-socket channel to the engine, for tests (POSIX):
 //   RawClient         the interface's side, driven step by step by the test; it can also speak
 //                     the protocol wrongly (sendRaw, frameHeader)
-//   FakeEngineServer  the engine's side on its own thread, recording what it receives
+//   FakeEngineServer  the engine's side on its own thread, recording what it receives and
+//                     answering through a reply function
 
 #include "engine/framing.h"
 #include "tests/support/frame_header.h"
@@ -69,6 +70,8 @@ public:
     void sendFrame(std::string_view payload);
     void sendRaw(std::string_view bytes);
     void setReading(bool on); // off: never read (a peer that stops reading)
+    // Answers every received message with what `reply` returns (an empty answer sends nothing).
+    void setReply(std::function<std::string(const std::string&)> reply);
 
     int accepted() const { return accepted_.load(); }
     bool hasClient() const { return hasClient_.load(); }
@@ -77,9 +80,11 @@ public:
 
 private:
     void run();
+    void wake();
 
     std::string path_;
     int listenFd_ = -1;
+    int wakeFd_ = -1;
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<int> accepted_{0};
@@ -90,6 +95,7 @@ private:
     bool reading_ = true;
     bool dropRequested_ = false;
     std::vector<std::string> received_;
+    std::function<std::string(const std::string&)> reply_;
 };
 
 } // namespace qv::test
