@@ -47,24 +47,6 @@ protected:
     }
 };
 
-TEST_F(EndpointCommands, AddDeviceRefusals) {
-    addVirtualMic(true);
-    const std::pair<const char*, std::string> cases[] = {
-        {"nope", "нет устройства вывода с ID «nope»"},
-        {"mic", "нет устройства вывода с ID «mic»"},
-        {"cab", "«CABLE Input (VB-Audio Virtual Cable)» — вход виртуального микрофона QUORVEL "
-                "(Настройки → Голос)"},
-        {"mix", "«QUORVEL Mixer» — вход микшера QUORVEL (через него идёт весь звук Windows); "
-                "вывод в него создал бы петлю"},
-        {"feed", "«QUORVEL Mic Feed» — вход виртуального микрофона, он настраивается как «QUORVEL "
-                 "Mic»"},
-        {"app2", "«QUORVEL App 2» — служебный вход QUORVEL для отдельного приложения"},
-    };
-    for (const auto& [id, error] : cases)
-        refuse(c, command("addDevice", {{"endpointId", id}}), error, eps);
-    EXPECT_EQ(c.devices.size(), 1u);
-}
-
 TEST_F(EndpointCommands, AddDeviceFirstPlaysAllThenAppsAndRepeatsAreNoOps) {
     addVirtualMic(false); // not an output: the first headphones still play everything
     EXPECT_EQ(accept(c, command("addDevice", {{"endpointId", "hp"}}), eps).reply,
@@ -85,14 +67,6 @@ TEST_F(EndpointCommands, AddDeviceFirstPlaysAllThenAppsAndRepeatsAreNoOps) {
 }
 
 TEST_F(EndpointCommands, AddInput) {
-    addVirtualMic(true);
-    refuse(c, command("addInput", {{"endpointId", "spk"}}), "нет микрофона/входа с ID «spk»", eps);
-    refuse(c, command("addInput", {{"endpointId", "qmic"}}),
-           "«QUORVEL Mic» — выход самого QUORVEL; как вход он создал бы петлю", eps);
-    refuse(c, command("addInput", {{"endpointId", "cab-out"}}),
-           "«CABLE Output (VB-Audio Virtual Cable)» — выход виртуального микрофона QUORVEL; как "
-           "вход он создал бы петлю",
-           eps);
     accept(c, command("addInput", {{"endpointId", "fake-qmic"}}), eps); // a tag alone is harmless
     const CommandResult r = accept(c, command("addInput", {{"endpointId", "mic"}}), eps);
     EXPECT_EQ(r.reply, json({{"id", "in:mic"}}));
@@ -124,13 +98,32 @@ TEST_F(EndpointCommands, ReplaceInputMovesTheStripAndItsRoutes) {
     EXPECT_EQ(c.sources[0].name, "Fake Mic"); // a stock name follows the endpoint
 }
 
-TEST_F(EndpointCommands, ReplaceRefusalsInOrder) {
+// Adding and replacing refuse what is missing, the product's own endpoints, the virtual
+// microphone's cable and what is already a strip; the earliest check speaks.
+TEST_F(EndpointCommands, AddAndReplaceRefusalsInOrder) {
     addVirtualMic(true);
     c.sources = {microphone("mic"), microphone("mic2"), application("game.exe")};
     c.devices.push_back(output("spk"));
     c.devices.push_back(output("hp"));
-    const std::string taken = "«Line In (Realtek)» уже есть в QUORVEL — выберите другое";
+    const auto add = [](const char* name, const char* endpoint) {
+        return command(name, {{"endpointId", endpoint}});
+    };
     const std::pair<json, std::string> cases[] = {
+        {add("addDevice", "nope"), "нет устройства вывода с ID «nope»"},
+        {add("addDevice", "mic"), "нет устройства вывода с ID «mic»"},
+        {add("addDevice", "cab"), "«CABLE Input (VB-Audio Virtual Cable)» — вход виртуального "
+                                  "микрофона QUORVEL (Настройки → Голос)"},
+        {add("addDevice", "mix"), "«QUORVEL Mixer» — вход микшера QUORVEL (через него идёт весь "
+                                  "звук Windows); вывод в него создал бы петлю"},
+        {add("addDevice", "feed"), "«QUORVEL Mic Feed» — вход виртуального микрофона, он "
+                                   "настраивается как «QUORVEL Mic»"},
+        {add("addDevice", "app2"),
+         "«QUORVEL App 2» — служебный вход QUORVEL для отдельного приложения"},
+        {add("addInput", "spk"), "нет микрофона/входа с ID «spk»"},
+        {add("addInput", "qmic"),
+         "«QUORVEL Mic» — выход самого QUORVEL; как вход он создал бы петлю"},
+        {add("addInput", "cab-out"), "«CABLE Output (VB-Audio Virtual Cable)» — выход "
+                                     "виртуального микрофона QUORVEL; как вход он создал бы петлю"},
         {cmd("replaceInput", "in:mic", "spk"), "нет микрофона с этим ID"},
         {cmd("replaceDevice", "out:spk", "mic"), "нет устройства вывода с этим ID"},
         {cmd("replaceInput", "in:mic", "qmic"), "«QUORVEL Mic» — служебное устройство QUORVEL"},
@@ -139,7 +132,8 @@ TEST_F(EndpointCommands, ReplaceRefusalsInOrder) {
          "«CABLE Input (VB-Audio Virtual Cable)» — виртуальный микрофон QUORVEL"},
         {cmd("replaceInput", "in:mic", "cab-out"),
          "«CABLE Output (VB-Audio Virtual Cable)» — виртуальный микрофон QUORVEL"},
-        {cmd("replaceInput", "in:mic", "mic2"), taken},
+        {cmd("replaceInput", "in:mic", "mic2"),
+         "«Line In (Realtek)» уже есть в QUORVEL — выберите другое"},
         {cmd("replaceInput", "app:game.exe", "mic2"), "нет микрофона «app:game.exe»"},
         {cmd("replaceInput", "in:gone", "mic"), "нет микрофона «in:gone»"},
         {cmd("replaceDevice", "out:gone", "spk"), "нет устройства «out:gone»"},
@@ -147,9 +141,10 @@ TEST_F(EndpointCommands, ReplaceRefusalsInOrder) {
         {cmd("replaceDevice", "out:spk", "hp"),
          "«Headphones (USB)» уже есть в QUORVEL — выберите другое"},
     };
+    const std::string before = serializeConfig(c);
     for (const auto& [command, error] : cases)
         refuse(c, command, error, eps);
-    EXPECT_TRUE(c.settings.recentInputs.empty() && c.settings.recentOutputs.empty());
+    EXPECT_EQ(serializeConfig(c), before);
 }
 
 TEST_F(EndpointCommands, ReplaceDeviceRevivesAnUnavailableStrip) {

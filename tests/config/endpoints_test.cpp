@@ -88,17 +88,12 @@ TEST(RecordingTwin, ByName) {
     std::vector<EndpointInfo> both = eps;
     both.push_back(recording("aux-out", "Voicemeeter AUX Output (VB-Audio Voicemeeter VAIO)"));
     EXPECT_EQ(recordingTwin(both, "aux-in"), "aux-out");
-}
 
-TEST(RecordingTwin, LastPlaybackWithTheIdIsUsed) {
-    const std::vector<EndpointInfo> eps = {
-        playback("dup", "Speakers"),
-        recording("dup", "CABLE Output"),
-        playback("dup", "CABLE Input"),
-    };
-    EXPECT_EQ(recordingTwin(eps, "dup"), "dup");
-    const std::vector<EndpointInfo> reversed = {eps[2], eps[1], eps[0]};
-    EXPECT_EQ(recordingTwin(reversed, "dup"), "");
+    // Of endpoints sharing an id, the last playback one is the one paired.
+    const EndpointInfo dup[] = {playback("dup", "Speakers"), recording("dup", "CABLE Output"),
+                                playback("dup", "CABLE Input")};
+    EXPECT_EQ(recordingTwin({dup[0], dup[1], dup[2]}, "dup"), "dup");
+    EXPECT_EQ(recordingTwin({dup[2], dup[1], dup[0]}, "dup"), "");
 }
 
 TEST(RecordingTwin, SoftwareHardwareIdFallback) {
@@ -135,10 +130,8 @@ TEST(FindCableInput, PrefersTheExactCableName) {
 
 TEST(RecentLists, NewestFirstUniqueAtMostSixteen) {
     std::vector<std::string> list;
-    pushRecent(list, "A");
-    pushRecent(list, "B");
-    pushRecent(list, "A");
-    pushRecent(list, "");
+    for (const char* id : {"A", "B", "A", ""})
+        pushRecent(list, id);
     EXPECT_EQ(list, (std::vector<std::string>{"A", "B"}));
 
     list = {"X", "Y", "X"};

@@ -1,10 +1,14 @@
-// The device equaliser edit: its four forms, refusals, and the preset key that follows the bands.
+// The device equaliser edit: its four forms, refusals, and the preset key that follows the bands;
+// and the preset catalogues it draws on.
 #include "config/catalogue.h"
 #include "config/commands.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <set>
+#include <vector>
 
 namespace {
 
@@ -56,15 +60,12 @@ TEST(DeviceEq, Forms) {
 }
 
 TEST(DeviceEq, RefusalsLeaveTheEqualiserAlone) {
-    const std::pair<json, std::string> cases[] = {
+    std::vector<std::pair<json, std::string>> cases = {
         {{{"preset", "Bass"}}, "нет готовой настройки эквалайзера «Bass»"},
         {{{"bands", {1, 2, 3}}}, "эквалайзер: нужно 10 значений"},
-        {{{"band", 10}, {"db", 3}}, "эквалайзер: полоса 0…9"},
-        {{{"band", -1}}, "эквалайзер: полоса 0…9"},
-        {{{"band", 2.5}}, "эквалайзер: полоса 0…9"},
-        {{{"band", "3"}}, "эквалайзер: полоса 0…9"},
-        {{{"band", 1e300}}, "эквалайзер: полоса 0…9"},
     };
+    for (const json& band : {json(10), json(-1), json(2.5), json("3"), json(1e300)})
+        cases.push_back({{{"band", band}, {"db", 3}}, "эквалайзер: полоса 0…9"});
     for (const auto& [edit, error] : cases) {
         DeviceEq eq = eqWith(kBass, "bass");
         const EqEditResult r = applyDeviceEq(eq, edit);
@@ -85,6 +86,9 @@ TEST(DeviceEq, PresetKeyWithinFiveHundredthsOfADecibel) {
             }
         }
     }
+    DeviceEq same = eqWith(kBass, "bass"); // unchanged only while bands and key stay
+    EXPECT_FALSE(applyDeviceEq(same, {{"preset", "bass"}}).changed);
+    EXPECT_FALSE(applyDeviceEq(same, {{"band", 0}, {"db", 6}}).changed);
     // Every catalogue entry is found again from bands set by hand a little off its values.
     for (const EqPreset& preset : eqPresetCatalogue()) {
         json bands = json::array();
@@ -96,10 +100,35 @@ TEST(DeviceEq, PresetKeyWithinFiveHundredthsOfADecibel) {
     }
 }
 
-TEST(DeviceEq, UnchangedOnlyWhenBandsAndKeyStay) {
-    DeviceEq eq = eqWith(kBass, "bass");
-    EXPECT_FALSE(applyDeviceEq(eq, {{"preset", "bass"}}).changed);
-    EXPECT_FALSE(applyDeviceEq(eq, {{"band", 0}, {"db", 6}}).changed);
+// The catalogues hold together: unique ids found by lookup, categories that exist and keep
+// their presets together, trimmed tags, bands within the equaliser's range.
+TEST(Catalogue, EntriesAreConsistent) {
+    std::set<std::string_view> categories, ids, closed;
+    for (const EqCategory& c : eqCategories())
+        categories.insert(c.id);
+    std::string_view current;
+    for (const EqPreset& p : eqPresetCatalogue()) {
+        EXPECT_EQ(findEqPreset(p.id), &p) << "duplicate " << p.id;
+        EXPECT_TRUE(categories.contains(p.category)) << p.id;
+        if (p.category != current) { // each category's presets sit together
+            EXPECT_TRUE(closed.insert(current).second) << p.id;
+            current = p.category;
+        }
+        EXPECT_TRUE(!p.tags.empty() && p.tags.front() != ' ' && p.tags.back() != ' ' &&
+                    p.tags.find("  ") == std::string_view::npos)
+            << p.id;
+        EXPECT_TRUE(std::all_of(p.bands.begin(), p.bands.end(), [](float b) {
+            return b >= -12 && b <= 12;
+        })) << p.id;
+    }
+    std::vector<std::string_view> firstSeen;
+    for (const VoicePreset& p : voicePresetCatalogue()) {
+        EXPECT_EQ(findVoicePreset(p.id), &p) << "duplicate " << p.id;
+        if (std::find(firstSeen.begin(), firstSeen.end(), p.category) == firstSeen.end())
+            firstSeen.push_back(p.category);
+    }
+    const auto listed = voiceCategories();
+    EXPECT_EQ(firstSeen, std::vector<std::string_view>(listed.begin(), listed.end()));
 }
 
 } // namespace

@@ -3,6 +3,5 @@ qv_gtest(config_model_tests
     SOURCES
         ${CMAKE_CURRENT_LIST_DIR}/document_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/strip_commands_test.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/settings_commands_test.cpp
     LIBS qvconfig
     LABELS config)

@@ -1,6 +1,6 @@
 # The demo engine core, DemoTransport, and the stand-in engine process end to end.
 qv_gtest(demo_engine_test
-    SOURCES demo_engine_test.cpp demo_meters_test.cpp
+    SOURCES demo_engine_test.cpp
     LIBS qvdemo
     LABELS engine)
 
@@ -11,7 +11,7 @@ qv_qtest(demo_transport_test
 
 if(TARGET quorvel-engine)
     qv_gtest(standin_engine_test
-        SOURCES standin_test.cpp standin_support.h standin_support.cpp
+        SOURCES standin_test.cpp
         LIBS qvconfig qvtestsupport_posix
         LABELS engine)
     target_compile_definitions(standin_engine_test

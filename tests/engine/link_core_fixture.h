@@ -20,30 +20,30 @@ namespace qv::test {
 
 class LinkCoreTest : public ::testing::Test {
 protected:
-    // Event log entries: "connected", "status:<text>", "message:<bytes>".
+    // The callbacks in order: "connected", "status:<text>", "message:<bytes>".
     std::vector<std::string> log() const {
         std::lock_guard lock(mutex_);
         return log_;
-    }
-    std::vector<std::string> messages() const {
-        std::lock_guard lock(mutex_);
-        return messages_;
     }
     int count(const std::string& entry) const {
         const auto all = log();
         return int(std::count(all.begin(), all.end(), entry));
     }
-    std::vector<std::string> statuses() const {
+    // The log entries of one kind ("status:", "message:"), without the prefix.
+    std::vector<std::string> entries(const std::string& prefix) const {
         std::vector<std::string> out;
         for (const auto& entry : log())
-            if (entry.rfind("status:", 0) == 0)
-                out.push_back(entry.substr(7));
+            if (entry.rfind(prefix, 0) == 0)
+                out.push_back(entry.substr(prefix.size()));
         return out;
     }
+    std::vector<std::string> statuses() const { return entries("status:"); }
+    std::vector<std::string> messages() const { return entries("message:"); }
 
-    link::LinkOptions options() {
+    link::LinkOptions options(bool autoStart = false, std::string interfaceDir = {}) {
         link::LinkOptions o;
-        o.autoStart = false;
+        o.autoStart = autoStart;
+        o.interfaceDir = std::move(interfaceDir);
         o.clock = [this] { return now.load(); };
         o.retryMs = 20;
         o.retryAfterLossMs = 10;
@@ -53,11 +53,7 @@ protected:
     void make(const link::LinkOptions& o) {
         link::LinkCallbacks callbacks;
         callbacks.connected = [this] { add("connected"); };
-        callbacks.message = [this](std::string&& message) {
-            std::lock_guard lock(mutex_);
-            log_.push_back("message:" + message);
-            messages_.push_back(std::move(message));
-        };
+        callbacks.message = [this](std::string&& message) { add("message:" + message); };
         callbacks.disconnected = [this](const std::string& status) { add("status:" + status); };
         // Not through `core`: reset() empties it before the destructor stops the I/O thread.
         callbacks.checkLaunch = [this] { current_.load()->checkLaunch(); };
@@ -92,7 +88,6 @@ private:
     std::atomic<link::LinkCore*> current_{nullptr};
     mutable std::mutex mutex_;
     std::vector<std::string> log_;
-    std::vector<std::string> messages_;
 };
 
 } // namespace qv::test

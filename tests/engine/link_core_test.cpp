@@ -1,26 +1,39 @@
+// The link's connect loop, its message queue and framing against a fake engine server, and
+// reading the engine's meters block through a connected link.
+
 #include "tests/engine/link_core_fixture.h"
+#include "tests/support/meter_writer.h"
 
 #include <chrono>
+#include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
 
 using namespace qv::test;
+using qv::MeterBlock;
 using qv::link::LinkCore;
 
-TEST_F(LinkCoreTest, ConnectsAndReconnectsAfterTheEngineGoesAway) {
-    startConnected();
-    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
+namespace {
 
+const std::string kLost = "status:Связь с движком потеряна — переподключаюсь…";
+
+} // namespace
+
+// The link connects, reconnects after the engine went away, and an outgoing message too large
+// for a frame ends only that connection.
+TEST_F(LinkCoreTest, ReconnectsAfterTheEngineGoesAwayOrAnOversizedSend) {
+    startConnected();
     server.close();
     ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") >= 2; }));
     EXPECT_FALSE(core->isConnected());
     const auto afterLoss = log();
-    ASSERT_GE(afterLoss.size(), 2u);
-    EXPECT_EQ(afterLoss[0], "connected");
-    EXPECT_EQ(afterLoss[1], "status:Связь с движком потеряна — переподключаюсь…");
+    EXPECT_EQ(std::vector<std::string>(afterLoss.begin(), afterLoss.begin() + 2),
+              (std::vector<std::string>{"connected", kLost}));
 
     ASSERT_TRUE(server.listen());
     ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));
+    core->send(std::string(qv::link::kMaxMessageBytes + 1, 'x'));
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 3; }));
     core->send("{\"cmd\":\"ping\"}");
     ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
     EXPECT_EQ(server.received()[0], "{\"cmd\":\"ping\"}");
@@ -64,21 +77,8 @@ TEST_F(LinkCoreTest, MessagesArriveWholeInOrderAndUntouched) {
     EXPECT_EQ(messages(), sent);
 }
 
-TEST_F(LinkCoreTest, MessagesQueuedWhileDisconnectedAreDroppedOnConnect) {
-    make(options());
-    for (int i = 0; i < 3; ++i)
-        core->send("stale " + std::to_string(i));
-    ASSERT_TRUE(server.listen());
-    core->start();
-    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
-    core->send("fresh 1");
-    core->send("fresh 2");
-    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 2; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(server.received(), (std::vector<std::string>{"fresh 1", "fresh 2"}));
-}
-
-TEST_F(LinkCoreTest, QueueKeepsTheNewest513) {
+// While disconnected the queue keeps only the newest messages, and drops them all on connect.
+TEST_F(LinkCoreTest, QueueKeepsTheNewest513AndDropsThemOnConnect) {
     make(options());
     for (int i = 0; i < 600; ++i)
         core->send("m" + std::to_string(i));
@@ -86,6 +86,14 @@ TEST_F(LinkCoreTest, QueueKeepsTheNewest513) {
     ASSERT_EQ(queued.size(), LinkCore::kMaxQueued);
     EXPECT_EQ(queued.front(), "m87");
     EXPECT_EQ(queued.back(), "m599");
+
+    ASSERT_TRUE(server.listen());
+    core->start();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
+    core->send("fresh");
+    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(server.received(), std::vector<std::string>{"fresh"});
 }
 
 TEST_F(LinkCoreTest, SendsReachTheEngineInOrderFromSeveralThreads) {
@@ -102,9 +110,8 @@ TEST_F(LinkCoreTest, SendsReachTheEngineInOrderFromSeveralThreads) {
     int last[3] = {-1, -1, -1};
     for (const auto& m : server.received()) {
         const int t = m[0] - '0';
-        const int i = std::stoi(m.substr(2));
-        EXPECT_EQ(i, last[t] + 1) << m;
-        last[t] = i;
+        EXPECT_EQ(std::stoi(m.substr(2)), last[t] + 1) << m;
+        last[t] = std::stoi(m.substr(2));
     }
 }
 
@@ -141,20 +148,17 @@ TEST_F(LinkCoreTest, ProtocolViolationsEndTheConnection) {
         ASSERT_EQ(got.size(), before + 1);
         EXPECT_EQ(got.back(), "{\"before\":true}");
     }
-    EXPECT_EQ(count("status:Связь с движком потеряна — переподключаюсь…"), 3);
+    EXPECT_EQ(count(kLost), 3);
 }
 
-TEST_F(LinkCoreTest, OversizedOutgoingMessageEndsTheConnection) {
-    startConnected();
-    ASSERT_TRUE(waitUntil([&] { return count("connected") == 1; }));
-    core->send(std::string(qv::link::kMaxMessageBytes + 1, 'x'));
-    ASSERT_TRUE(waitUntil([&] { return count("connected") == 2; }));
-    core->send("{\"after\":1}");
-    ASSERT_TRUE(waitUntil([&] { return server.receivedCount() == 1; }));
-    EXPECT_EQ(server.received()[0], "{\"after\":1}");
-}
-
-TEST_F(LinkCoreTest, DestructionIsPromptAgainstAPeerThatNeverReads) {
+// Destruction stays prompt when the writer is blocked on a peer that never reads, and while
+// the link waits a long time to retry.
+TEST_F(LinkCoreTest, DestructionIsPromptAgainstAPeerThatNeverReadsOrWhileWaitingToRetry) {
+    const auto promptlyDestroyed = [this] {
+        const auto started = std::chrono::steady_clock::now();
+        core.reset();
+        return std::chrono::steady_clock::now() - started < std::chrono::milliseconds(500);
+    };
     ASSERT_TRUE(server.listen());
     server.setReading(false);
     make(options());
@@ -167,18 +171,145 @@ TEST_F(LinkCoreTest, DestructionIsPromptAgainstAPeerThatNeverReads) {
     ASSERT_TRUE(waitUntil([&] { return !core->queuedMessages().empty(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(core->queuedMessages().empty());
-    const auto started = std::chrono::steady_clock::now();
-    core.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
-}
+    EXPECT_TRUE(promptlyDestroyed());
 
-TEST_F(LinkCoreTest, DestructionIsPromptWhileWaitingToRetry) {
+    server.close();
+    const int notRunning = count("status:Движок QUORVEL не запущен");
     auto o = options();
     o.retryMs = 60'000;
     make(o);
     core->start();
-    ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") == 1; }));
-    const auto started = std::chrono::steady_clock::now();
-    core.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    ASSERT_TRUE(waitUntil([&] { return count("status:Движок QUORVEL не запущен") > notRunning; }));
+    EXPECT_TRUE(promptlyDestroyed());
+}
+
+class MetersTest : public LinkCoreTest {
+protected:
+    void SetUp() override {
+        metersPath = dir.file(qv::link::kMetersFileName);
+        startConnected();
+    }
+    bool read() { return core->readMeters(&out); }
+    // The engine replaced its block: the old file is unlinked, a new one holds `frame`.
+    std::unique_ptr<MeterWriter> replaceBlock(uint64_t frame) {
+        std::remove(metersPath.c_str());
+        auto writer = std::make_unique<MeterWriter>(metersPath);
+        writer->publish(frame);
+        return writer;
+    }
+
+    std::string metersPath;
+    MeterBlock out{};
+};
+
+TEST_F(MetersTest, OnlyNewValidFramesAreDelivered) {
+    EXPECT_FALSE(read()); // no file yet
+    {
+        MeterWriter shorter(metersPath, qv::kMeterBlockSize - 1);
+        EXPECT_FALSE(read());
+    }
+    MeterWriter writer(metersPath);
+    ASSERT_TRUE(writer.ok());
+    writer.publish(7, 3, 0.25f);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 7u);
+    EXPECT_EQ(out.count, 3u);
+    EXPECT_STREQ(out.entries[2].id, "in:2");
+    EXPECT_FLOAT_EQ(out.entries[2].left, 0.25f);
+    EXPECT_FALSE(read()); // same frame: nothing new
+
+    struct Case {
+        const char* name;
+        void (*spoil)(MeterBlock*);
+    };
+    const Case rejected[] = {
+        {"writer never finishes", [](MeterBlock* b) { b->sequence |= 1u; }},
+        {"foreign magic", [](MeterBlock* b) { b->magic = 0x12345678; }},
+        {"other version", [](MeterBlock* b) { b->version = 2; }},
+        {"count over 128", [](MeterBlock* b) { b->count = 129; }},
+    };
+    uint64_t frame = 8;
+    for (const auto& c : rejected) {
+        SCOPED_TRACE(c.name);
+        writer.publish(frame++, 3, 0.75f);
+        c.spoil(writer.block());
+        EXPECT_FALSE(read());
+        // Validated in the link's own buffer: the rejected copy never reaches the caller.
+        EXPECT_EQ(out.frame, 7u);
+        EXPECT_FLOAT_EQ(out.entries[2].left, 0.25f);
+    }
+    writer.publish(frame, 128);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, frame);
+    EXPECT_EQ(out.count, 128u);
+
+    server.close();
+    ASSERT_TRUE(waitUntil([&] { return !core->isConnected(); }));
+    writer.publish(frame + 1);
+    EXPECT_FALSE(read()); // not connected
+}
+
+// A tool that truncates the file under the mapping must not fault the interface: the block is
+// then torn, and a whole block written later is read again.
+TEST_F(MetersTest, TruncatedBlockIsTornNotAFault) {
+    {
+        MeterWriter writer(metersPath);
+        writer.publish(1);
+        ASSERT_TRUE(read());
+    }
+    ASSERT_EQ(::truncate(metersPath.c_str(), 64), 0);
+    EXPECT_FALSE(read());
+    const auto whole = replaceBlock(2);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 2u);
+}
+
+// The engine may replace its block (a restart); the old mapping then never changes again. It is
+// opened afresh after 1501 ms without a new frame, and at once on a new connection.
+TEST_F(MetersTest, ReplacedBlockIsReopenedWhenStaleOrOnANewConnection) {
+    auto old = std::make_unique<MeterWriter>(metersPath);
+    old->publish(1);
+    ASSERT_TRUE(read());
+    auto replacement = replaceBlock(50);
+    now += 1500;
+    EXPECT_FALSE(read()); // still the old, unchanged block
+    now += 1;
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 50u);
+
+    replacement = replaceBlock(51);
+    EXPECT_FALSE(read());
+    server.dropClient();
+    ASSERT_TRUE(waitUntil([&] { return count("connected") == 2 && core->isConnected(); }));
+    ASSERT_TRUE(read());
+    EXPECT_EQ(out.frame, 51u);
+}
+
+// A writer publishing as fast as it can: every accepted snapshot is internally consistent.
+TEST_F(MetersTest, ConcurrentWriterNeverYieldsATornSnapshot) {
+    MeterWriter writer(metersPath);
+    ASSERT_TRUE(writer.ok());
+    writer.publish(1, 128, 1.0f);
+    std::atomic<bool> stop{false};
+    std::thread publisher([&] {
+        // Every 50 µs: far faster than an engine's ~60 frames a second.
+        for (uint64_t frame = 2; !stop; ++frame) {
+            writer.publish(frame, 128, float(frame));
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    int accepted = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (accepted < 200 && std::chrono::steady_clock::now() < deadline) {
+        if (!read())
+            continue;
+        ++accepted;
+        for (int i = 0; i < qv::kMeterSlots; ++i) {
+            ASSERT_EQ(out.entries[i].left, float(out.frame)) << "frame " << out.frame << " " << i;
+            ASSERT_EQ(out.entries[i].right, float(out.frame));
+        }
+    }
+    stop = true;
+    publisher.join();
+    EXPECT_EQ(accepted, 200);
 }

@@ -1,13 +1,16 @@
-// Finding and starting the engine executable, and the launch rules of the connect loop.
+// The runtime folder rules, finding and starting the engine executable, and the launch rules of
+// the connect loop.
 
 #include "tests/engine/link_core_fixture.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qv::test;
 namespace fs = std::filesystem;
@@ -24,21 +27,92 @@ std::vector<std::string> lines(const std::string& path) {
     return out;
 }
 
+const std::string kTmpFallback = "/tmp/quorvel-" + std::to_string(::getuid());
+
+TEST(RuntimeDir, ChoosesTheFolderByPriority) {
+    TempDir dir;
+    const std::string xdg = dir.path() + "/xdg";
+    ASSERT_EQ(::mkdir(xdg.c_str(), 0700), 0);
+    const std::string own = dir.path() + "/own/";
+    const bool tmpExisted = fs::exists(kTmpFallback);
+    const struct {
+        const char* quorvel;
+        const char* xdgValue;
+        std::string expected;
+    } cases[] = {
+        {own.c_str(), xdg.c_str(), dir.path() + "/own"}, // created, trailing slash dropped
+        {"", xdg.c_str(), xdg},
+        {nullptr, xdg.c_str(), xdg},
+        {nullptr, "", kTmpFallback},
+        {nullptr, nullptr, kTmpFallback},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv a("QUORVEL_RUNTIME_DIR", c.quorvel);
+        ScopedEnv b("XDG_RUNTIME_DIR", c.xdgValue);
+        const auto chosen = qv::link::runtimeDir();
+        EXPECT_EQ(chosen.path, c.expected);
+        EXPECT_TRUE(chosen.ok()) << chosen.error;
+        struct stat st {};
+        ::lstat(chosen.path.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 077, 0u) << chosen.path;
+    }
+    if (!tmpExisted)
+        ::rmdir(kTmpFallback.c_str());
+}
+
+TEST(RuntimeDir, RefusesFoldersOthersCouldWriteTo) {
+    TempDir dir;
+    const std::string target = dir.path() + "/target";
+    const struct {
+        const char* name;
+        mode_t mode;
+        uid_t owner;
+    } cases[] = {
+        {"group writable", 0770, ::geteuid()},
+        {"others writable", 0707, ::geteuid()},
+        {"world writable with sticky bit", 01777, ::geteuid()},
+        {"foreign owner", 0700, 65534},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(target);
+        ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
+        if (c.owner != ::geteuid() && ::chown(target.c_str(), c.owner, -1) != 0) {
+            std::cout << "skipped: cannot give the folder away without privileges\n";
+            continue;
+        }
+        ScopedEnv env("QUORVEL_RUNTIME_DIR", target.c_str());
+        const auto chosen = qv::link::runtimeDir();
+        EXPECT_FALSE(chosen.ok());
+        EXPECT_EQ(chosen.error, "Папка связи с движком «" + target +
+                                    "» небезопасна: она должна принадлежать вам и быть "
+                                    "закрыта для записи другим");
+    }
+}
+
+// The shared /tmp fallback is never followed through a link somebody planted under its name.
+TEST(RuntimeDir, TmpFallbackRefusesALink) {
+    struct stat st {};
+    if (::lstat(kTmpFallback.c_str(), &st) == 0)
+        GTEST_SKIP() << kTmpFallback << " exists already; not touching it";
+    TempDir dir;
+    ASSERT_EQ(::symlink(dir.path().c_str(), kTmpFallback.c_str()), 0);
+    ScopedEnv a("QUORVEL_RUNTIME_DIR", nullptr);
+    ScopedEnv b("XDG_RUNTIME_DIR", nullptr);
+    const auto chosen = qv::link::runtimeDir();
+    ::unlink(kTmpFallback.c_str());
+    EXPECT_FALSE(chosen.ok());
+}
+
 } // namespace
 
 class LaunchTest : public LinkCoreTest {
 protected:
-    void SetUp() override {
-        launchLog = dir.file("launches.log");
-        ::setenv("QV_FAKE_ENGINE_LOG", launchLog.c_str(), 1);
-    }
-    void TearDown() override {
-        LinkCoreTest::TearDown();
-        ::unsetenv("QV_FAKE_ENGINE_LOG");
-    }
     std::size_t launches() const { return lines(launchLog).size(); }
 
-    std::string launchLog;
+    const std::string launchLog = dir.file("launches.log");
+    const ScopedEnv logEnv{"QV_FAKE_ENGINE_LOG", launchLog.c_str()};
 };
 
 TEST_F(LaunchTest, FindsTheEngineNextToTheInterfaceThenInBin) {
@@ -90,10 +164,7 @@ TEST_F(LaunchTest, StartFailureReportsTheSystemErrorCode) {
 }
 
 TEST_F(LaunchTest, AutoStartLaunchesOnceThenOnlyAfter5000Ms) {
-    auto o = options();
-    o.autoStart = true;
-    o.interfaceDir = QV_FAKE_ENGINE_DIR;
-    make(o);
+    make(options(true, QV_FAKE_ENGINE_DIR));
     core->start();
     ASSERT_TRUE(waitUntil([&] { return launches() == 1; }));
     // Many failed attempts (every 20 ms here) later, still one launch.
@@ -111,29 +182,39 @@ TEST_F(LaunchTest, AutoStartLaunchesOnceThenOnlyAfter5000Ms) {
               (std::vector<std::string>{"Запускаю движок QUORVEL…", "Запускаю движок QUORVEL…"}));
 }
 
+// Without auto start, without an engine next to the interface, or in a runtime folder others
+// could write to, the status says why and nothing is started.
 TEST_F(LaunchTest, StatusesWhenTheEngineCannotBeStarted) {
     struct Case {
         const char* name;
         bool autoStart;
         std::string interfaceDir;
+        mode_t dirMode;
         std::string status;
     };
     const Case cases[] = {
-        {"no auto start", false, QV_FAKE_ENGINE_DIR, "Движок QUORVEL не запущен"},
-        {"not found", true, dir.path(),
+        {"no auto start", false, QV_FAKE_ENGINE_DIR, 0700, "Движок QUORVEL не запущен"},
+        {"not found", true, dir.path(), 0700,
          "Движок QUORVEL не найден рядом с интерфейсом (quorvel-engine)"},
+        {"unsafe folder", true, QV_FAKE_ENGINE_DIR, 0777,
+         "Папка связи с движком «" + dir.path() +
+             "» небезопасна: она должна принадлежать вам и быть закрыта для записи другим"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto o = options();
-        o.autoStart = c.autoStart;
-        o.interfaceDir = c.interfaceDir;
+        ASSERT_EQ(::chmod(dir.path().c_str(), c.dirMode), 0);
+        if (c.dirMode != 0700) { // not even a listening engine is used there
+            ASSERT_TRUE(server.listen());
+        }
         const std::size_t before = statuses().size();
-        make(o);
+        make(options(c.autoStart, c.interfaceDir));
         core->start();
         ASSERT_TRUE(waitUntil([&] { return statuses().size() > before; }));
         core.reset();
-        EXPECT_EQ(statuses().back(), c.status);
+        ::chmod(dir.path().c_str(), 0700);
+        for (std::size_t i = before; i < statuses().size(); ++i)
+            EXPECT_EQ(statuses()[i], c.status);
         EXPECT_EQ(launches(), 0u);
     }
+    EXPECT_EQ(count("connected"), 0);
 }

@@ -11,9 +11,9 @@ if(UNIX)
         OUTPUT_NAME quorvel-engine
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fake-engine)
 
-    qv_gtest(link_core_test SOURCES link_core_fixture.h link_core_test.cpp link_meters_test.cpp
+    qv_gtest(link_core_test SOURCES link_core_fixture.h link_core_test.cpp
              LIBS qvtestsupport_posix LABELS link)
-    qv_gtest(link_launch_test SOURCES link_core_fixture.h link_launch_test.cpp runtime_dir_test.cpp
+    qv_gtest(link_launch_test SOURCES link_core_fixture.h link_launch_test.cpp
              LIBS qvtestsupport_posix LABELS link)
     qv_qtest(tst_pipe_transport SOURCES tst_pipe_transport.cpp
              LIBS qvengine qvtestsupport_posix LABELS link)

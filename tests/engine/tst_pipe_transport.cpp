@@ -11,10 +11,8 @@
 #include <QThread>
 
 #include <atomic>
-#include <memory>
 
 using namespace qv::test;
-using qv::ui::PipeTransport;
 using qv::ui::Transport;
 
 class TestPipeTransport : public QObject {
@@ -28,26 +26,21 @@ private slots:
         qv::link::LinkOptions options;
         options.autoStart = false;
         options.retryAfterLossMs = 10;
-        PipeTransport transport(options, nullptr);
+        qv::ui::PipeTransport transport(options, nullptr);
         QStringList events;
         bool allOnGuiThread = true;
-        std::atomic<bool> emittedElsewhere = true;
+        std::atomic<bool> emittedElsewhere = true; // seen by a direct connection
         auto note = [&](const QString& event) {
             allOnGuiThread = allOnGuiThread && QThread::currentThread() == thread();
             events << event;
         };
         connect(&transport, &Transport::connectionChanged, this,
-                [&](bool connected, const QString& status) {
-                    note(connected ? "connected" : "status:" + status);
-                });
+                [&](bool on, const QString& s) { note(on ? "connected" : "status:" + s); });
         connect(&transport, &Transport::message, this,
                 [&](const QByteArray& json) { note(QString::fromUtf8(json)); });
         connect(
             &transport, &Transport::message, &transport,
-            [&] {
-                if (QThread::currentThread() == thread())
-                    emittedElsewhere = false;
-            },
+            [&] { emittedElsewhere = emittedElsewhere && QThread::currentThread() != thread(); },
             Qt::DirectConnection);
 
         transport.start();

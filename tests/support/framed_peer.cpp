@@ -33,8 +33,6 @@ bool waitUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
-// ---- RawClient -----------------------------------------------------------------------------
-
 RawClient::~RawClient() {
     close();
 }
@@ -121,8 +119,6 @@ void RawClient::close() {
     decoder_.reset();
 }
 
-// ---- FakeEngineServer ----------------------------------------------------------------------
-
 FakeEngineServer::FakeEngineServer(std::string socketPath) : path_(std::move(socketPath)) {}
 
 FakeEngineServer::~FakeEngineServer() {
@@ -185,11 +181,7 @@ void FakeEngineServer::dropClient() {
 }
 
 void FakeEngineServer::sendFrame(std::string_view payload) {
-    {
-        std::lock_guard lock(mutex_);
-        link::appendFrame(outgoing_, payload);
-    }
-    wake();
+    sendRaw(link::encodeFrame(payload));
 }
 
 void FakeEngineServer::sendRaw(std::string_view bytes) {
@@ -219,8 +211,7 @@ std::vector<std::string> FakeEngineServer::received() const {
 }
 
 std::size_t FakeEngineServer::receivedCount() const {
-    std::lock_guard lock(mutex_);
-    return received_.size();
+    return received().size();
 }
 
 void FakeEngineServer::run() {
@@ -293,11 +284,8 @@ void FakeEngineServer::run() {
                 link::FrameDecoder::Result result;
                 while ((result = decoder.next(message)) == link::FrameDecoder::Result::Message) {
                     std::lock_guard lock(mutex_);
-                    if (reply_) {
-                        const std::string answer = reply_(message);
-                        if (!answer.empty())
-                            link::appendFrame(outgoing_, answer);
-                    }
+                    if (reply_)
+                        outgoing_ += link::encodeFrame(reply_(message));
                     received_.push_back(std::move(message));
                 }
                 if (result == link::FrameDecoder::Result::Error)
