@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace qv::ui {
 
 bool windowSeen(const QWindow* w) {
@@ -18,8 +20,7 @@ WindowsSeen::WindowsSeen(QWindow* main, QObject* parent) : QObject(parent), m_ma
         connect(main, &QWindow::visibilityChanged, this, &WindowsSeen::recompute);
     }
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &WindowsSeen::recompute);
-    m_seen = !m_main || windowSeen(m_main);
-    recompute();
+    m_seen = anySeen();
 }
 
 bool WindowsSeen::eventFilter(QObject* watched, QEvent* event) {
@@ -31,11 +32,14 @@ bool WindowsSeen::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void WindowsSeen::recompute() {
-    bool seen = windowSeen(m_main);
+bool WindowsSeen::anySeen() const {
     const QWindowList windows = QGuiApplication::topLevelWindows();
-    for (int i = 0; !seen && i < windows.size(); ++i)
-        seen = windows.at(i) != m_main && windowSeen(windows.at(i));
+    return windowSeen(m_main) ||
+           std::any_of(windows.begin(), windows.end(), [](QWindow* w) { return windowSeen(w); });
+}
+
+void WindowsSeen::recompute() {
+    const bool seen = anySeen();
     if (seen == m_seen)
         return;
     m_seen = seen;

@@ -31,6 +31,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool anySeen() const;
     void recompute();
 
     QPointer<QWindow> m_main;
