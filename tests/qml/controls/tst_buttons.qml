@@ -133,7 +133,7 @@ ControlCase {
         mouseClick(row, row.width - 30, row.height / 2)
         compare(picks.count, 2)
         const button = Array.from(row.children).filter(k => k.accessibleName !== undefined).pop()
-        verify(button !== null)
+        verify(button)
         compare(button.Accessible.name, "Выбрать «USB Микрофон»")
         button.forceActiveFocus()
         verify(row.hot)

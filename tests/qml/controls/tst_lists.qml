@@ -68,9 +68,6 @@ ControlCase {
             compare(picks.signalArguments[0][0], data.want)
         compare(c.currentIndex, data.current)
         compare(c.displayText, testCase.devices[data.current].name)
-        c.currentId = "out:c"
-        compare(c.currentIndex, 2)
-        compare(c.displayText, "Телевизор")
     }
 
     function test_add_row_volume() {

@@ -11,53 +11,21 @@ ControlCase {
     width: 400
     height: 400
 
-    // Each slider stands in for a strip: moves go to the "model" like the Backend's local
-    // mirror does, so the value comes back through modelValue.
+    // The fader and the band slider stand in for a strip: moves go to the "model" like the
+    // Backend's local mirror does, so the value comes back through modelValue. The bare fader's
+    // model nobody updates.
     Component {
         id: faderComponent
-
-        Fader {
-            x: 20
-            y: 20
-            onUserMoved: (v) => { modelValue = v }
-            onUserCommitted: (v) => { modelValue = v }
-        }
+        Fader { x: 20; y: 20; onUserMoved: (v) => { modelValue = v }; onUserCommitted: (v) => { modelValue = v } }
     }
-
-    // A fader whose model nobody updates.
-    Component {
-        id: bareFaderComponent
-
-        Fader {
-            x: 20
-            y: 20
-        }
-    }
-
+    Component { id: bareFaderComponent; Fader { x: 20; y: 20 } }
     Component {
         id: bandComponent
-
-        BandSlider {
-            x: 20
-            y: 20
-            onUserMoved: (v) => { modelValue = v }
-            onUserCommitted: (v) => { modelValue = v }
-        }
+        BandSlider { x: 20; y: 20; onUserMoved: (v) => { modelValue = v }; onUserCommitted: (v) => { modelValue = v } }
     }
-
     Component {
         id: hsliderComponent
-
-        HSlider {
-            x: 20
-            y: 20
-            width: 214
-            from: -100
-            to: 100
-            stepSize: 5
-            resetValue: 0
-            centered: true
-        }
+        HSlider { x: 20; y: 20; width: 214; from: -100; to: 100; stepSize: 5; resetValue: 0; centered: true }
     }
 
     // The y of a value's position on a vertical slider's groove.
