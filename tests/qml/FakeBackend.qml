@@ -1,7 +1,7 @@
 import QtQuick
 
 // Stand-in for the Backend as the controls see it: the properties they read, and a log of the
-// calls they make.
+// calls they make; with it the cable installer's state (`qvCable`).
 QtObject {
     id: fake
 
@@ -16,6 +16,17 @@ QtObject {
     property var renderEndpoints: []
     property string currentSceneName: ""
     property bool sceneModified: false
+    property var vbCable: ({})
+
+    property QtObject cable: QtObject {
+        id: cable
+
+        property string state: ""
+        property string message: "…"
+        property int progress: 0
+        property bool busy: false
+        property bool bundled: false
+    }
 
     property QtObject meters: QtObject {
         id: meters
@@ -55,6 +66,10 @@ QtObject {
         fake.renderEndpoints = []
         fake.currentSceneName = ""
         fake.sceneModified = false
+        fake.vbCable = {}
+        cable.state = ""
+        cable.progress = 0
+        cable.busy = false
         fake.toast = ""
         fake.blink = false
         fake.ready = true

@@ -26,6 +26,7 @@ TestCase {
         StatusPill { objectName: "pill" }
         FolderRow { objectName: "folder"; kind: "audio" }
         AddRow { objectName: "row"; width: 600; title: "Mic"; meterId: "in:mic" }
+        CableCard { objectName: "cable"; width: 500 }
     }
 
     function init() {
@@ -52,5 +53,6 @@ TestCase {
         mouseClick(H.byText(folder, "Изменить…"))
         mouseClick(H.find(folder, k => k.icon === "folder"))
         verify(!H.find(folder, k => k.icon === "refresh").visible)
+        verify(H.byName(H.byName(all, "cable"), "cableInstall").visible)
     }
 }

@@ -1,5 +1,5 @@
 // The dialogs as the main window opens them, on the demo engine: the dialog base (size by the
-// screen, Esc, closing only hides), and the add, routes and replace windows with the cable card.
+// screen, Esc, closing only hides), and the add, routes and replace windows.
 //
 // Runs on the offscreen platform with three screens (offscreen-three-screens.json): a 1920 × 1080
 // one for the main window, and two low ones to see the body limit follow the available height.
@@ -9,11 +9,7 @@
 
 #include <QGuiApplication>
 #include <QQmlComponent>
-#include <QQmlContext>
 #include <QScreen>
-
-#include <functional>
-#include <memory>
 
 using App = qv::test::MainApp;
 using qv::test::click;
@@ -201,67 +197,6 @@ private slots:
         QCOMPARE(window->property(row[3].toLatin1()).toString(), row[4]);
         QCOMPARE(app.prop("openDialogs").toInt(), 1);
         QVERIFY(named(app.window, "dimLayer")->isVisible());
-    }
-
-    // The card follows the installer: the bar never shows less than a sliver while
-    // downloading, and the buttons offered depend on the state (the installer itself cannot be
-    // cancelled once Windows runs it).
-    void cableCard_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<int>("progress");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<double>("fill"); // share of the bar, negative: no bar
-        QTest::addColumn<QString>("buttons");
-        QTest::newRow("offered") << "" << false << 0 << false << -1.0 << "install";
-        QTest::newRow("download begins") << "download" << true << 0 << false << 0.03 << "cancel";
-        QTest::newRow("no size known") << "download" << true << -1 << false << 0.03 << "cancel";
-        QTest::newRow("half way") << "download" << true << 50 << false << 0.5 << "cancel";
-        QTest::newRow("installing") << "install" << true << 100 << false << -1.0 << "";
-        QTest::newRow("failed, cable there") << "error" << false << 0 << true << -1.0 << "dismiss";
-    }
-    void cableCard() {
-        QFETCH(QString, state);
-        QFETCH(bool, busy);
-        QFETCH(int, progress);
-        QFETCH(bool, present);
-        QFETCH(double, fill);
-        QFETCH(QString, buttons);
-        App app({});
-        QVERIFY(app.start());
-        app.backend.demoSetCable(present);
-        QTRY_COMPARE(app.backend.vbCable().value("present").toBool(), present);
-
-        QQmlComponent fake(&app.engine);
-        fake.setData(
-            "import QtQml\nQtObject { property string state; property string message: \"…\"\n"
-            "property int progress; property bool busy; property bool bundled: false }",
-            QUrl());
-        std::unique_ptr<QObject> cable(fake.create());
-        QVERIFY(cable);
-        cable->setProperty("state", state);
-        cable->setProperty("busy", busy);
-        cable->setProperty("progress", progress);
-        QQmlContext context(app.engine.rootContext());
-        context.setContextProperty("qvCable", cable.get());
-        QQmlComponent component(&app.engine);
-        component.setData("import QtQuick\nimport \"qrc:/qml\"\nCableCard { width: 500 }",
-                          QUrl("qrc:/test/Card.qml"));
-        std::unique_ptr<QObject> object(component.create(&context));
-        auto* card = qobject_cast<QQuickItem*>(object.get());
-        QVERIFY2(card, qPrintable(component.errorString()));
-
-        QVERIFY(card->isVisible());
-        QQuickItem* bar = named(card, "cableProgress");
-        QCOMPARE(bar->isVisible(), fill >= 0);
-        if (fill >= 0)
-            QCOMPARE(named(card, "cableProgressFill")->width() / bar->width(), fill);
-        QStringList shown;
-        for (const QString name : {"install", "cancel", "dismiss"}) {
-            if (named(card, "cable" + name.left(1).toUpper() + name.mid(1))->isVisible())
-                shown.append(name);
-        }
-        QCOMPARE(shown.join(','), buttons);
     }
 
     // Switching an input on applies at once and hands over to its routes; switching one off

@@ -1,8 +1,9 @@
 // Runs the Qt Quick tests from the program's own resources ("qrc:/qml", which also proves that
 // the static qvqml library links them in), each file on a fresh engine with the "icon" provider
 // and the interface fonts:
-// - controls/: stand-ins for the Backend (`qv`) and the Recorder (`qvRec`) written in QML, left
-//   out with QV_QML_TEST_BARE set, for the test that the controls cope without them;
+// - controls/: stand-ins for the Backend (`qv`, with the cable installer `qvCable`) and the
+//   Recorder (`qvRec`) written in QML, left out with QV_QML_TEST_BARE set, for the test that the
+//   controls cope without them;
 // - mixer/ (QV_QML_MIXER): the real Backend on a ScriptedTransport as `qv`, and a rig (`qvRig`)
 //   that loads a mixer document, pushes engine events and reads the commands sent.
 
@@ -131,8 +132,10 @@ public slots:
         }
         if (qEnvironmentVariableIsSet("QV_QML_TEST_BARE"))
             return;
-        engine->rootContext()->setContextProperty(QStringLiteral("qv"),
-                                                  createFake(engine, "FakeBackend.qml"));
+        QObject* backend = createFake(engine, "FakeBackend.qml");
+        engine->rootContext()->setContextProperty(QStringLiteral("qv"), backend);
+        engine->rootContext()->setContextProperty(QStringLiteral("qvCable"),
+                                                  backend->property("cable").value<QObject*>());
         engine->rootContext()->setContextProperty(QStringLiteral("qvRec"),
                                                   createFake(engine, "FakeRecorder.qml"));
     }

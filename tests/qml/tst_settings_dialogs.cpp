@@ -1,6 +1,6 @@
 // The settings, scenes, recorder and screen recording windows as the main window opens them, on
-// the demo engine: a tab change ends a hotkey capture, the buffer segments, the folder reset, the
-// recorder's first pick, the new-scene name field and renaming one scene at a time.
+// the demo engine: a tab change ends a hotkey capture, the buffer segments, the recorder's first
+// pick, the new-scene name field and renaming one scene at a time.
 
 #include "backend/list_model.h"
 #include "tests/qml/main_app.h"
@@ -51,10 +51,6 @@ QStringList sceneNames(const qv::ui::Backend& backend) {
     for (const QVariant& v : backend.scenes())
         out << v.toMap().value("name").toString();
     return out;
-}
-
-QString sceneId(const qv::ui::Backend& backend, int i) {
-    return backend.scenes().value(i).toMap().value("id").toString();
 }
 
 // The scenes window opened from the main window, its name field focused, with no scenes or
@@ -128,26 +124,6 @@ private slots:
         }
     }
 
-    // A folder of its own gives its row the button back to the default folder; the other row
-    // keeps none.
-    void folderSetShowsItsReset() {
-        App app({});
-        QVERIFY(app.start());
-        app.step("settings-record");
-        QQuickWindow* settings = app.dialog("settingsDialog");
-        QTRY_VERIFY(settings->isVisible());
-        const auto resetShown = [&](const char* row) {
-            const QList<QQuickItem*> buttons =
-                itemsWhere(named(settings, QString::fromLatin1(row)), "tip",
-                           QStringLiteral("Папка по умолчанию"));
-            return buttons.size() == 1 && buttons.constFirst()->isVisible();
-        };
-        QVERIFY(!resetShown("videoFolderRow"));
-        app.backend.setSettings({{QStringLiteral("videoFolder"), QStringLiteral("/tmp/clips")}});
-        QTRY_VERIFY(resetShown("videoFolderRow"));
-        QVERIFY(!resetShown("audioFolderRow"));
-    }
-
     // Shown with nothing picked, the recorder picks the first device that is not the virtual
     // microphone, every time; a choice of the user's stays between showings.
     void recorderPicksTheFirstRealDevice() {
@@ -212,7 +188,9 @@ private slots:
         QQuickWindow* dialog = openScenes(app, {"Игра", "Стрим"});
         QVERIFY(dialog);
         // The rows are built afresh whenever the scene list changes: looked up each time.
-        const auto row = [&](int i) { return named(dialog, "scene:" + sceneId(app.backend, i)); };
+        const auto row = [&](int i) {
+            return named(dialog, "scene:" + app.backend.scenes().value(i).toMap()["id"].toString());
+        };
         const auto flag = [&](int i, const char* name) { return row(i)->property(name).toBool(); };
 
         QVERIFY(click(named(row(0), "sceneRename")));

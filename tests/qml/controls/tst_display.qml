@@ -3,8 +3,8 @@ import QtTest
 import "qrc:/qml"
 import "../helpers.js" as H
 
-// The controls that show things: Meter, StatusPill, the layout helper and the drawn
-// equaliser curve.
+// The controls that show things: Meter, StatusPill, the layout helper, the drawn equaliser curve
+// and the cable card.
 ControlCase {
     id: testCase
 
@@ -21,6 +21,7 @@ ControlCase {
     Component { id: boxComponent; Rectangle { color: "transparent" } }
     Component { id: splitComponent; SplitRow {} }
     Component { id: curveComponent; EqCurve { width: 200; height: 100 } }
+    Component { id: cableComponent; CableCard { width: 500 } }
     Component { id: blackComponent; Rectangle { x: 10; y: 10; width: 220; height: 120; color: "black" } }
 
     // A drawn control at the origin of a black host: what is not black was painted.
@@ -209,5 +210,37 @@ ControlCase {
         verify(filled.r > 0.08 && filled.r < 0.3 && filled.r > filled.b, "fill " + filled)
         curve.fill = false
         painted(curve, i => i.pixel(100, 25).r === 0)
+    }
+
+    // The card follows the installer: the bar never shows less than a sliver while downloading,
+    // and the buttons offered depend on the state (the installer itself cannot be cancelled once
+    // Windows runs it).
+    function test_cable_card_data() {
+        return [
+            { tag: "offered", state: "", busy: false, progress: 0, present: false, fill: -1, buttons: ["cableInstall"] },
+            { tag: "download begins", state: "download", busy: true, progress: 0, present: false, fill: 0.03,
+              buttons: ["cableCancel"] },
+            { tag: "no size known", state: "download", busy: true, progress: -1, present: false, fill: 0.03,
+              buttons: ["cableCancel"] },
+            { tag: "half way", state: "download", busy: true, progress: 50, present: false, fill: 0.5,
+              buttons: ["cableCancel"] },
+            { tag: "installing", state: "install", busy: true, progress: 100, present: false, fill: -1, buttons: [] },
+            { tag: "failed, cable there", state: "error", busy: false, progress: 0, present: true, fill: -1,
+              buttons: ["cableDismiss"] }
+        ]
+    }
+
+    function test_cable_card(data) {
+        qv.vbCable = { present: data.present }
+        qvCable.state = data.state
+        qvCable.busy = data.busy
+        qvCable.progress = data.progress
+        const card = createTemporaryObject(cableComponent, testCase)
+        verify(card.visible)
+        const bar = H.byName(card, "cableProgress")
+        compare(bar.visible, data.fill >= 0)
+        if (data.fill >= 0)
+            compare(H.byName(card, "cableProgressFill").width / bar.width, data.fill)
+        compare(["cableInstall", "cableCancel", "cableDismiss"].filter(n => H.byName(card, n).visible), data.buttons)
     }
 }
