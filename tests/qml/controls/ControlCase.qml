@@ -9,11 +9,7 @@ TestCase {
     when: windowShown
     visible: true
 
-    Component {
-        id: spyComponent
-
-        SignalSpy {}
-    }
+    Component { id: spyComponent; SignalSpy {} }
 
     function spyOn(target, signalName) {
         return createTemporaryObject(spyComponent, controlCase, { target: target, signalName: signalName })

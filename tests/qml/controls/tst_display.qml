@@ -13,10 +13,7 @@ ControlCase {
     height: 480
 
     Component { id: meterComponent; Meter { x: 10; y: 10; height: 200 } }
-    Component {
-        id: scrollComponent
-        Flickable { width: 100; height: 240; contentWidth: 400; clip: true }
-    }
+    Component { id: scrollComponent; Flickable { width: 100; height: 240; contentWidth: 400; clip: true } }
     Component { id: pillComponent; StatusPill { x: 10; y: 10 } }
     Component { id: boxComponent; Rectangle { color: "transparent" } }
     Component { id: splitComponent; SplitRow {} }

@@ -1,9 +1,10 @@
 import QtQuick
 import QtTest
+import "qrc:/qml"
 import "../helpers.js" as H
 
-// The frame of the mixer tests: a shown window, the runner's handle on the scripted engine, and
-// the look-ups the tests share.
+// The frame of the mixer tests: a shown window, the runner's handle on the scripted engine, the
+// sources panel, and the look-ups the tests share.
 TestCase {
     id: mixerCase
 
@@ -13,17 +14,19 @@ TestCase {
 
     when: windowShown
     visible: true
-    width: 1200
+    width: 1400
     height: 900
 
-    Component {
-        id: spyComponent
-
-        SignalSpy {}
-    }
+    Component { id: spyComponent; SignalSpy {} }
+    Component { id: panelComponent; SourcesPanel { width: 1400; fxRows: 4 } }
 
     function spyOn(target, signalName) {
         return createTemporaryObject(spyComponent, mixerCase, { target: target, signalName: signalName })
+    }
+
+    // A sources panel on the loaded document.
+    function makePanel() {
+        return createTemporaryObject(panelComponent, mixerCase)
     }
 
     function strip(panel, id) {

@@ -12,22 +12,9 @@ MixerCase {
     readonly property var hpBands: [6, 6, 4, 0, 0, 0, 0, -2, 0, 0]
 
     name: "SoundDialogs"
-    width: 700
-    height: 900
 
-    Component {
-        id: eqComponent
-
-        EqDialog {}
-    }
-
-    Component {
-        id: voiceComponent
-
-        VoicePanel {
-            width: 600
-        }
-    }
+    Component { id: eqComponent; EqDialog {} }
+    Component { id: voiceComponent; VoicePanel { width: 600 } }
 
     function load() {
         loadDocument([mic("in:mic1", "Микрофон 1", { endpointName: "USB" }),

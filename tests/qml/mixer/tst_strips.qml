@@ -10,16 +10,6 @@ MixerCase {
     id: testCase
 
     name: "Strips"
-    width: 1400
-
-    Component {
-        id: panelComponent
-
-        SourcesPanel {
-            width: 1400
-            fxRows: 4
-        }
-    }
 
     function load() {
         loadDocument([mic("in:mic1", "Микрофон 1", { endpointName: "USB", targets: { apps: ["app:discord.exe"] } }),
@@ -33,7 +23,7 @@ MixerCase {
                       output("out:tv", "Телевизор", { mode: "apps" }),
                       output("out:off", "Выключено", { state: "disabled" })],
                      { density: "full" })
-        const panel = createTemporaryObject(panelComponent, testCase)
+        const panel = makePanel()
         waitForRendering(panel)
         testCase.rig.clearSent()
         return panel

@@ -10,27 +10,12 @@ MixerCase {
     id: testCase
 
     name: "StripsPanel"
-    width: 1400
-    height: 900
 
-    Component {
-        id: panelComponent
-
-        SourcesPanel {
-            width: 1400
-            fxRows: 4
-        }
-    }
-
-    Component {
-        id: referenceComponent
-
-        ChannelStrip {}
-    }
+    Component { id: referenceComponent; ChannelStrip {} }
 
     function load(sources, devices) {
         loadDocument(sources, devices)
-        return createTemporaryObject(panelComponent, testCase)
+        return makePanel()
     }
 
     function standard() {
