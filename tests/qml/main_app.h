@@ -129,19 +129,16 @@ struct MainApp {
     }
 
     QVariant prop(const char* name) const { return window->property(name); }
-    // Items declared in the window are the window's QObject children, not its content item's.
-    QQuickItem* item(const QString& name) const {
-        QQuickItem* found = window->findChild<QQuickItem*>(name);
+    // Items and dialogs declared in the window are the window's QObject children, not its
+    // content item's.
+    template <typename T> T* child(const QString& name) const {
+        T* found = window->findChild<T*>(name);
         if (!found)
-            qFatal("no item named %s", qPrintable(name));
+            qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
         return found;
     }
-    QQuickWindow* dialog(const QString& name) const {
-        QQuickWindow* found = window->findChild<QQuickWindow*>(name);
-        if (!found)
-            qFatal("no dialog named %s", qPrintable(name));
-        return found;
-    }
+    QQuickItem* item(const QString& name) const { return child<QQuickItem>(name); }
+    QQuickWindow* dialog(const QString& name) const { return child<QQuickWindow>(name); }
     QSize want() const { return {prop("wantW").toInt(), prop("wantH").toInt()}; }
     void step(const QString& s) {
         QMetaObject::invokeMethod(window, "screenshotStep", Q_ARG(QVariant, QVariant(s)));
