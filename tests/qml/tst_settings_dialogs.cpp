@@ -1,6 +1,6 @@
-// The settings, scenes, recorder and screen recording windows as the main window opens them, on
-// the demo engine: a tab change ends a hotkey capture, the buffer segments, the recorder's first
-// pick, the new-scene name field and renaming one scene at a time.
+// The settings, scenes and recorder windows as the main window opens them, on the demo engine:
+// a tab change ends a hotkey capture, the buffer segments, the recorder's first pick, the
+// new-scene name field and renaming one scene at a time.
 
 #include "backend/list_model.h"
 #include "tests/qml/main_app.h"
