@@ -88,6 +88,9 @@ Rectangle {
         Text {
             textFormat: Text.PlainText
             anchors.verticalCenter: parent.verticalCenter
+            // Allotted its measured advance, so the pill lays out exactly what widthFor plans:
+            // a glyph's right bearing may overhang it by a fraction of a pixel into the padding.
+            width: Math.ceil(metrics.advanceWidth(root.text))
             text: root.text
             font: metrics.font
             color: root.mode === "ok" ? Theme.okText : root.mode === "warn" ? Theme.warnText : Theme.text3
