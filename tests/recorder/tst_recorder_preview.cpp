@@ -65,7 +65,7 @@ private slots:
     void scalerKeepsTheShape();
     void placeholderWithoutTheTool();
     void previewProcessAndRecordingHandOver();
-    void pollSkipsDamagedFrames();
+    void pollKeepsTheLastGoodFrame();
     void previewImagesFromAnotherThread();
 };
 
@@ -185,38 +185,29 @@ void TestRecorderPreview::previewProcessAndRecordingHandOver() {
     QTRY_VERIFY(rig.runsOf("preview")[1].exited());
 }
 
-// The reader's checks are preview_block_test's; here: each frame is taken once, a refused frame
-// leaves the last one, and after a stop the old frame is not shown again.
-void TestRecorderPreview::pollSkipsDamagedFrames() {
+// The reader's checks are preview_block_test's; here: a refused frame leaves the last one, and
+// after a stop the old frame is not shown again.
+void TestRecorderPreview::pollKeepsTheLastGoodFrame() {
     using namespace qv::rectest;
     RecorderRig rig;
     const auto block = startPolledByHand(rig);
     QVERIFY(block);
     auto& rec = *rig.recorder;
-    writePreviewHeader(block.get(), 7, 4, 4);
-    rec.pollPreview();
-    QCOMPARE(rec.previewSerial(), 0);
-
-    publishPreviewFrame(block.get(), 4, 4, 0x00abcdef); // sequence 8
+    publishPreviewFrame(block.get(), 4, 4, 0x00abcdef);
     rec.pollPreview();
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 1);
     QCOMPARE(rec.previewImage().pixel(3, 3), qRgb(0xab, 0xcd, 0xef));
-
-    writePreviewHeader(block.get(), 10, 65536, 16384);
+    writePreviewHeader(block.get(), 4, 65536, 16384);
     rec.pollPreview();
     QCOMPARE(rec.previewSerial(), 1);
     QCOMPARE(rec.previewImage().size(), QSize(4, 4));
-    publishPreviewFrame(block.get(), 1280, 720, 0x00010203);
-    rec.pollPreview();
-    QCOMPARE(rec.previewSerial(), 2);
-    QCOMPARE(rec.previewImage().pixel(1279, 719), qRgb(1, 2, 3));
 
     rec.stopPreview();
     rec.startPreview("m0", 640, 360);
     rec.pollPreview();
     QVERIFY(!rec.previewReady());
-    QCOMPARE(rec.previewSerial(), 3);
+    QCOMPARE(rec.previewSerial(), 2);
 }
 
 void TestRecorderPreview::previewImagesFromAnotherThread() {
