@@ -21,6 +21,7 @@ namespace {
 const QString kFirst = qv::test::kPackagePath;
 const QString kSecond = QStringLiteral("/Download_CABLE/VBCABLE_Driver_Pack43.zip");
 const QString kDamaged = QStringLiteral("Скачанный файл VB-CABLE повреждён — попробуйте ещё раз.");
+const QString kFailed = QStringLiteral("Не удалось скачать VB-CABLE (");
 const QString kDownloadFailedEnd =
     QStringLiteral("). Проверьте интернет или скачайте его сами с vb-audio.com/Cable — после "
                    "установки QUORVEL подключит его.");
@@ -64,7 +65,6 @@ void CableDownloadTest::answers_data() {
     QTest::addColumn<QString>("state");
     QTest::addColumn<QString>("messageStart");
 
-    const QString failed = QStringLiteral("Не удалось скачать VB-CABLE (");
     const QString unpackFailed = QStringLiteral("Не удалось распаковать VB-CABLE (");
     const QString declined = QStringLiteral("Установка отменена");
     Response redirect = answer(302);
@@ -73,9 +73,9 @@ void CableDownloadTest::answers_data() {
     QTest::newRow("404 then 200") << answer(404) << answer(200, driverPackage())
                                   << QStringList{kFirst, kSecond} << "cancelled" << declined;
     QTest::newRow("404 twice") << answer(404) << answer(404) << QStringList{kFirst, kSecond}
-                               << "error" << failed;
+                               << "error" << kFailed;
     QTest::newRow("server error is not retried")
-        << answer(500) << answer(200, driverPackage()) << QStringList{kFirst} << "error" << failed;
+        << answer(500) << answer(200, driverPackage()) << QStringList{kFirst} << "error" << kFailed;
     QTest::newRow("redirect followed")
         << redirect << answer(200, driverPackage()) << QStringList{kFirst, "/mirror/pack.zip"}
         << "cancelled" << declined;
@@ -100,11 +100,11 @@ void CableDownloadTest::answers_data() {
     Response silent;
     silent.hold = true;
     QTest::newRow("over 30 MiB without a length")
-        << streamed << Response() << QStringList{kFirst} << "error" << failed;
+        << streamed << Response() << QStringList{kFirst} << "error" << kFailed;
     QTest::newRow("announced as 40 MiB")
-        << announced << Response() << QStringList{kFirst} << "error" << failed;
+        << announced << Response() << QStringList{kFirst} << "error" << kFailed;
     QTest::newRow("server stops sending")
-        << silent << Response() << QStringList{kFirst} << "error" << failed;
+        << silent << Response() << QStringList{kFirst} << "error" << kFailed;
 }
 
 void CableDownloadTest::answers() {
@@ -113,7 +113,6 @@ void CableDownloadTest::answers() {
     QFETCH(QStringList, paths);
     QFETCH(QString, state);
     QFETCH(QString, messageStart);
-    const QString failed = QStringLiteral("Не удалось скачать VB-CABLE (");
 
     LoopbackServer server;
     server.route(kFirst, first);
@@ -131,7 +130,7 @@ void CableDownloadTest::answers() {
     QTRY_VERIFY_WITH_TIMEOUT(!rig.setup->busy(), 15000);
     QCOMPARE(rig.state(), state);
     QVERIFY2(rig.setup->message().startsWith(messageStart), qPrintable(rig.setup->message()));
-    if (messageStart.startsWith(QStringLiteral("Не удалось скачать"))) {
+    if (messageStart == kFailed) {
         QVERIFY(rig.setup->message().endsWith(kDownloadFailedEnd));
         QVERIFY2(!rig.setup->message().contains("cancel"), qPrintable(rig.setup->message()));
     }
@@ -140,7 +139,7 @@ void CableDownloadTest::answers() {
     for (const QByteArray& agent : server.userAgents())
         QCOMPARE(agent, QByteArray("QUORVEL"));
     // The package never stays behind: rejected bodies are not written, unpacked ones removed.
-    if (state == QLatin1String("cancelled") || messageStart == failed)
+    if (state == QLatin1String("cancelled") || messageStart == kFailed)
         QVERIFY(!QFile::exists(rig.setup->packagePath()));
     QTRY_COMPARE(server.openConnections(), 0); // the setup hung up
 }

@@ -52,7 +52,7 @@ void CableFlowTest::signatureVerdicts_data() {
     QTest::addColumn<quint32>("verdict");
     QTest::addColumn<bool>("launched");
 
-    QTest::newRow("valid, downloaded") << false << 0u << true;
+    // A valid downloaded one is tst_cable_download's package run.
     QTest::newRow("valid, bundled") << true << 0u << true;
     QTest::newRow("unsigned, bundled") << true << 0x800B0100u << true;
     QTest::newRow("unsigned, downloaded") << false << 0x800B0100u << false;

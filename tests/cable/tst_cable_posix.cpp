@@ -73,10 +73,8 @@ void CablePosixTest::verdicts() {
     QVERIFY(writeFile(dir.filePath(QStringLiteral("text.exe")), "PK not a program"));
 
     QCOMPARE(qv::ui::verifyInstallerSignature(plain), kTrustNoSignature);
-    QCOMPARE(qv::ui::verifyInstallerSignature(dir.filePath(QStringLiteral("text.exe"))),
-             kTrustSubjectUnknown);
-    QCOMPARE(qv::ui::verifyInstallerSignature(dir.filePath(QStringLiteral("missing.exe"))),
-             kTrustSubjectUnknown);
+    for (const char* name : {"text.exe", "missing.exe"}) // no program, no file
+        QCOMPARE(qv::ui::verifyInstallerSignature(dir.filePath(name)), kTrustSubjectUnknown);
     // Without the verifier the check fails closed.
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.path().toUtf8());
