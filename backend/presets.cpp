@@ -213,13 +213,6 @@ QVariantList voicePresetList() {
     return list;
 }
 
-int voicePresetIndex(const QString& id) {
-    const QByteArray utf8 = id.toUtf8();
-    const VoicePreset* preset =
-        findVoicePreset(std::string_view(utf8.constData(), size_t(utf8.size())));
-    return preset ? int(preset - voicePresetCatalogue().data()) : -1;
-}
-
 EqGains eqTargets(const QVariantList& bands) {
     EqGains targets{};
     const qsizetype n = std::min<qsizetype>(bands.size(), kEqBands);

@@ -9,7 +9,6 @@
 //   makeEqPresetList()   the same list built afresh (what the first eqPresetList() call costs)
 //   voiceCategoryList()  the voice category names, in order of first occurrence
 //   voicePresetList()    [{id, name, category, hint, pitch (double)}]
-//   voicePresetIndex(id) position of a voice preset in the catalogue, -1 when not listed
 //
 // The curve (Backend::eqCurve):
 //   eqCurve(bands, points)  response in dB at `points` log-spaced frequencies from 20 Hz to
@@ -44,7 +43,6 @@ const QVariantList& eqPresetList();
 QVariantList makeEqPresetList();
 QStringList voiceCategoryList();
 QVariantList voicePresetList();
-int voicePresetIndex(const QString& id);
 
 QVariantList eqCurve(const QVariantList& bands, int points);
 

@@ -124,13 +124,3 @@ TEST(EqCorrection, CataloguePresetsMeetTheirTargets) {
     RecordProperty("largest_centre_error_db", std::to_string(worst));
     EXPECT_LT(worst, 0.05);
 }
-
-TEST(PresetLists, VoicePresetIndexIsTheCatalogueIndex) {
-    const auto voices = qv::voicePresetCatalogue();
-    ASSERT_FALSE(voices.empty());
-    const QString last =
-        QString::fromUtf8(voices.back().id.data(), qsizetype(voices.back().id.size()));
-    EXPECT_EQ(presets::voicePresetIndex(last), int(voices.size()) - 1);
-    EXPECT_EQ(presets::voicePresetIndex(last.toUpper()), -1);
-    EXPECT_EQ(presets::voicePresetIndex(""), -1);
-}

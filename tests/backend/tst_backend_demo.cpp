@@ -1,6 +1,6 @@
 // The Backend against the in-process demo engine, the one end-to-end path of this layer: a whole
 // session (connect, edit plain and live, save and apply a scene, add an output, quit)
-// after which the mirror must equal the engine's own document, and the demo cable.
+// after which the mirror must equal the engine's own document.
 
 #include "backend/backend.h"
 #include "engine/demo_transport.h"
@@ -41,7 +41,7 @@ struct Demo {
     DemoTransport transport;
     Backend backend;
 
-    explicit Demo(bool driverPresent = true) : transport(true, driverPresent), backend(&transport) {
+    Demo() : transport(true, true), backend(&transport) {
         Backend::Timings t;
         t.flushMs = 10;
         backend.setTimings(t);
@@ -117,17 +117,6 @@ private slots:
         QTRY_COMPARE(done, 1);
         QTest::qWait(20);
         QCOMPARE(done, 1);
-    }
-
-    void demoCableSetsUpTheVirtualMicrophone() {
-        Demo s(false); // no product driver: no virtual microphone yet
-        QVERIFY(s.start());
-        QVERIFY(!s.backend.config().findDevice("virtual_mic"));
-        s.backend.demoSetCable(true);
-        QTRY_VERIFY(s.backend.config().findDevice("virtual_mic"));
-        QVERIFY(s.backend.config().findDevice("virtual_mic")->external);
-        QVERIFY(s.settle());
-        QVERIFY(s.agrees());
     }
 };
 

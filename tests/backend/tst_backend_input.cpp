@@ -33,15 +33,10 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("json");
         QTest::newRow("invalid") << QVariant() << "null";
-        QTest::newRow("bool") << QVariant(true) << "true";
-        QTest::newRow("int") << QVariant(-6) << "-6";
         QTest::newRow("uint64") << QVariant(std::numeric_limits<quint64>::max())
                                 << "18446744073709551615";
-        QTest::newRow("double") << QVariant(-6.5) << "-6.5";
         QTest::newRow("nan") << QVariant(std::nan("")) << "null";
         QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << "null";
-        QTest::newRow("cyrillic string")
-            << QVariant(QStringLiteral("Наушники «X»")) << "\"Наушники «X»\"";
         QTest::newRow("string list") << QVariant(QStringList{"a", "б"}) << R"(["a","б"])";
         QTest::newRow("nested")
             << QVariant(QVariantMap{
@@ -98,17 +93,12 @@ private slots:
         // $ID is the id of the one request left pending; the rig starts with 3 endpoints.
         QTest::newRow("not json") << QByteArray("{\"reqId\":") << false << "" << 3;
         QTest::newRow("top-level array") << QByteArray("[1,2]") << false << "" << 3;
-        QTest::newRow("empty") << QByteArray("") << false << "" << 3;
         QTest::newRow("reqId as string")
             << QByteArray(R"({"reqId":"$ID","ok":true,"endpoints":[]})") << false << "" << 3;
-        QTest::newRow("reqId as float")
-            << QByteArray(R"({"reqId":$ID.5,"ok":true,"endpoints":[]})") << false << "" << 3;
         QTest::newRow("reqId beyond int")
             << QByteArray(R"({"reqId":4294967297,"ok":true})") << false << "" << 3;
         QTest::newRow("ok as string") << QByteArray(R"({"reqId":$ID,"ok":"true","endpoints":[]})")
                                       << true << "ошибка движка" << 3;
-        QTest::newRow("ok as number")
-            << QByteArray(R"({"reqId":$ID,"ok":1,"endpoints":[]})") << true << "ошибка движка" << 3;
         QTest::newRow("ok missing")
             << QByteArray(R"({"reqId":$ID,"endpoints":[]})") << true << "ошибка движка" << 3;
         QTest::newRow("error not a string")
@@ -122,8 +112,6 @@ private slots:
         QTest::newRow("event with a reqId is no reply")
             << QByteArray(R"({"event":"endpoints","reqId":$ID,"endpoints":[]})") << false << ""
             << 0;
-        QTest::newRow("event name a number")
-            << QByteArray(R"({"event":5,"endpoints":[]})") << false << "" << 3;
         QTest::newRow("state as array")
             << QByteArray(R"({"event":"state","state":[1]})") << false << "" << 3;
         QTest::newRow("config as array")
