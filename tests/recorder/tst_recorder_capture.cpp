@@ -160,8 +160,7 @@ void TestRecorderCapture::eventsOfThePreviewProcess() {
                            R"(print {"event":"warning","text":"медленно"})", "wait target go",
                            R"(print {"event":"started"})", "wait target closed",
                            R"(print {"event":"note","note":"closed"})", "wait target t2",
-                           R"(print {"event":"note","note":"other"})", "wait target x",
-                           R"(print {"event":"note","note":"minimized"})", "wait target y",
+                           R"(print {"event":"note","note":"other"})", "wait target y",
                            R"(print {"event":"target","id":"y"})", "stderr сломалось", "exit 3"});
     auto& rec = rig.make();
     rec.startPreview("w9", 640, 360);
@@ -176,12 +175,11 @@ void TestRecorderCapture::eventsOfThePreviewProcess() {
     step("go", "");
     step("closed", "Окно закрыто — выберите другое");
     step("t2", "");
-    step("x", "Окно свёрнуто — на видео застынет последний кадр. Разверните окно.");
     step("y", "");
     QTRY_VERIFY(!rec.previewProcessRunning());
     QVERIFY2(rig.toast().isEmpty(), qPrintable(rig.toast())); // neither warnings nor stderr
     QCOMPARE(rig.runsOf("preview")[0].input,
-             QStringList({"target go", "target closed", "target t2", "target x", "target y"}));
+             QStringList({"target go", "target closed", "target t2", "target y"}));
 }
 
 // A recording that ends badly says so: with the tool's error output when it left some, else
@@ -331,7 +329,6 @@ void TestRecorderCapture::clocksAndTicks() {
     QCOMPARE(rec.timeText(rec.videoSeconds()), QString("01:02:05"));
     QCOMPARE(rec.timeText(360000), QString("100:00:00"));
     QCOMPARE(rec.timeText(-5), QString("00:00:00"));
-    QTRY_VERIFY(ticks.count() >= 2);
 
     rec.stopAudio();
     QTRY_VERIFY(!rec.audioRecording());
