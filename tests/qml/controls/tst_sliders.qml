@@ -48,8 +48,7 @@ ControlCase {
         return [
             { tag: "top is +12", v: 12 },
             { tag: "bottom is -60", v: -60 },
-            { tag: "0 dB mark", v: 0 },
-            { tag: "-24", v: -24 }
+            { tag: "0 dB mark", v: 0 }
         ]
     }
 

@@ -22,7 +22,6 @@ TestCase {
             { tag: "num default digits", call: () => Theme.num(-3.5), want: "\u22123,5" },
             { tag: "num no digits", call: () => Theme.num(48, 0), want: "48" },
             { tag: "num two digits", call: () => Theme.num(1.234, 2), want: "1,23" },
-            { tag: "num positive keeps no sign", call: () => Theme.num(7), want: "7,0" },
             { tag: "pan rounds to centre", call: () => Theme.pan(-0.4), want: "C" },
             { tag: "pan left", call: () => Theme.pan(-35), want: "L35" },
             { tag: "pan rounded right", call: () => Theme.pan(4.6), want: "R5" },
@@ -34,7 +33,6 @@ TestCase {
             { tag: "pitch zero", call: () => Theme.pitchText(0), want: "0 полутонов" },
             { tag: "hex argb text", call: () => Theme.hex("#8C08090B"), want: "08090B" },
             { tag: "hex lower-case text", call: () => Theme.hex("#f07167"), want: "F07167" },
-            { tag: "hex colour with alpha", call: () => Theme.hex(Qt.rgba(1, 0, 0, 0.5)), want: "FF0000" },
             { tag: "hex colour name", call: () => Theme.hex("white"), want: "FFFFFF" },
             { tag: "khz fraction", call: () => Theme.khz(44100), want: "44.1 кГц" },
             { tag: "khz missing", call: () => Theme.khz(undefined), want: "48 кГц" }
