@@ -221,6 +221,18 @@ private slots:
         store.step(16);
         QVERIFY(std::abs(store.left(QString(QChar(0xFFFD))) - (1.0 - 2 * kPerTick)) < 1e-9);
     }
+
+    // The real timer reads the block, and a stopped store reads nothing: a hidden window does no
+    // meter work at all.
+    void realTimerTicksAndStops() {
+        MeterFeed t;
+        MeterStore store(&t);
+        QTRY_VERIFY_WITH_TIMEOUT(t.reads >= 2, 2000);
+        store.setRunning(false);
+        const int reads = t.reads;
+        QTest::qWait(50);
+        QCOMPARE(t.reads, reads);
+    }
 };
 
 QTEST_GUILESS_MAIN(MeterStoreTest)
