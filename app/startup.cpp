@@ -163,11 +163,11 @@ int runInterface(QApplication& app) {
         traceFirstFrame(window);
         // A covered window stops its meters.
         watchWindowCover(window);
-        // Nothing blinks for nobody: in the tray, minimised or covered the blink rests.
+        // Nothing blinks or updates for nobody: in the tray, minimised or covered.
         auto* seen = new WindowsSeen(window, &backend);
-        backend.setBlinkPaused(!seen->seen());
+        backend.setUnseen(!seen->seen());
         QObject::connect(seen, &WindowsSeen::seenChanged, &backend,
-                         [&backend](bool on) { backend.setBlinkPaused(!on); });
+                         [&backend](bool on) { backend.setUnseen(!on); });
     }
 
     transport->start();

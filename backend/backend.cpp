@@ -98,16 +98,20 @@ void Backend::setBlinkHeld(bool on) {
     followBlink();
 }
 
-void Backend::setBlinkPaused(bool on) {
-    m_blinkPaused = on;
+void Backend::setUnseen(bool on) {
+    m_unseen = on;
     followBlink();
+    if (!on && m_stateHeld) {
+        m_stateHeld = false;
+        emit stateChanged();
+    }
 }
 
 // A 500 ms timer that nobody needs still wakes every binding that reads `blink`; it runs only
 // while a failing device or a held blink (a recording) shows it, and some window can be seen.
 // Stopped, it rests on the bright phase, so whatever starts blinking next shows red at once.
 void Backend::followBlink() {
-    const bool wanted = (m_derived.anyFailing || m_blinkHeld) && !m_blinkPaused;
+    const bool wanted = (m_derived.anyFailing || m_blinkHeld) && !m_unseen;
     if (wanted == m_blinkTimer.isActive())
         return;
     if (wanted) {

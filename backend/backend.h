@@ -68,6 +68,8 @@ class Backend : public QObject {
     Q_PROPERTY(QVariantList eqPresets READ eqPresets CONSTANT)
     Q_PROPERTY(QVariantList eqCategories READ eqCategories CONSTANT)
     Q_PROPERTY(QVariantMap engine READ engine NOTIFY stateChanged)
+    Q_PROPERTY(QStringList listenOn READ listenOn NOTIFY listeningChanged)
+    Q_PROPERTY(QString outputLoop READ outputLoop NOTIFY listeningChanged)
     Q_PROPERTY(QVariantList hidden READ hidden NOTIFY changed)
     Q_PROPERTY(QVariantList inputsList READ inputsList NOTIFY changed)
     Q_PROPERTY(QVariantList outputsList READ outputsList NOTIFY changed)
@@ -121,9 +123,9 @@ public:
     // Something outside the mixer rows blinks (a recording in progress): keeps `blink` flipping
     // even when no device fails. The blink timer runs only while something can blink.
     void setBlinkHeld(bool on);
-    // No window that could show `blink` can be seen (in the tray, minimised, covered): the blink
-    // rests until one can.
-    void setBlinkPaused(bool on);
+    // No window of the program can be seen (in the tray, minimised, covered): the blink rests
+    // and the engine's figures, which change every second, are held until a window can show them.
+    void setUnseen(bool on);
     QString toast() const { return m_toast; }
     int revision() const { return m_revision; }
     QVariantList voicePresets() const;
@@ -133,6 +135,10 @@ public:
 
     // Derived properties, recomputed by every rebuildModels (engine: by applyState).
     QVariantMap engine() const { return m_engine; }
+    // The engine's "listenOn" and "windowsOutputLoop", apart from the figures of `engine`: every
+    // strip reads them, and they change far more rarely than the figures.
+    QStringList listenOn() const { return m_listenOn; }
+    QString outputLoop() const { return m_outputLoop; }
     QVariantList hidden() const { return m_derived.hidden; }
     QVariantList inputsList() const { return m_derived.inputsList; }
     QVariantList outputsList() const { return m_derived.outputsList; }
@@ -255,6 +261,7 @@ signals:
     void connectionChanged();
     void changed();
     void stateChanged();
+    void listeningChanged();
     void blinkChanged();
     void toastChanged();
     void deviceNotice(const QString& text);
@@ -370,7 +377,8 @@ private:
     QElapsedTimer m_clock;
     bool m_blink = false;
     bool m_blinkHeld = false;
-    bool m_blinkPaused = false;
+    bool m_unseen = false;
+    bool m_stateHeld = false; // a stateChanged waits for a window to be seen
     QString m_toast;
     int m_revision = 0;
     Timings m_timings;
@@ -387,6 +395,8 @@ private:
     bool m_driverInstalled = false;
     std::map<std::string, bool> m_previousAvailability; // device id -> available, last state
     QVariantMap m_engine;
+    QStringList m_listenOn;
+    QString m_outputLoop;
     std::function<qint64()> m_clockOverride;
 
     // Derived properties and what they are cached from.

@@ -137,7 +137,8 @@ void Backend::applyState(const Json& payload) {
     engine.insert(QStringLiteral("uptimeSec"), numberOr(payload, "uptimeSec", 0));
     engine.insert(QStringLiteral("version"), m_engineVersion);
     engine.insert(QStringLiteral("driver"), m_driverInstalled);
-    engine.insert(QStringLiteral("windowsOutputLoop"), qstr(textOr(payload, "windowsOutputLoop")));
+    QString outputLoop = qstr(textOr(payload, "windowsOutputLoop"));
+    engine.insert(QStringLiteral("windowsOutputLoop"), outputLoop);
     QStringList listenOn;
     for (const Json& name : arrayOf(payload, "listenOn"))
         if (name.is_string())
@@ -160,7 +161,15 @@ void Backend::applyState(const Json& payload) {
         engine.insert(QStringLiteral("cableMs"), numberOr(*cable, "targetMs", 0));
 
     m_engine = std::move(engine);
-    emit stateChanged();
+    if (m_unseen)
+        m_stateHeld = true;
+    else
+        emit stateChanged();
+    if (listenOn != m_listenOn || outputLoop != m_outputLoop) {
+        m_listenOn = std::move(listenOn);
+        m_outputLoop = std::move(outputLoop);
+        emit listeningChanged();
+    }
     rebuildModels();
 }
 

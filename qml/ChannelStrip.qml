@@ -32,8 +32,7 @@ Rectangle {
     readonly property bool subtitleBad: root.field("available", true) !== true
                                         && root.field("kind", "") === "physical_input"
     readonly property string monitorName: root.backend ? String(root.backend.monitorName) : ""
-    readonly property var listenOn: root.backend && root.backend.engine && root.backend.engine.listenOn
-                                    ? root.backend.engine.listenOn : []
+    readonly property var listenOn: root.backend ? root.backend.listenOn : []
     readonly property var issues: root.isMic ? Theme.micIssues(root.ch, root.listenOn) : []
     readonly property real fxMinHeight: root.fxRows * 24 + Math.max(0, root.fxRows - 1) * 6
 

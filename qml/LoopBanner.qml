@@ -11,8 +11,7 @@ Rectangle {
     readonly property var backend: typeof qv !== "undefined" ? qv : null
     // qmllint enable unqualified
 
-    readonly property string loopName: root.backend && root.backend.engine && root.backend.engine.windowsOutputLoop
-                                       ? String(root.backend.engine.windowsOutputLoop) : ""
+    readonly property string loopName: root.backend ? root.backend.outputLoop : ""
     readonly property bool shown: root.loopName !== ""
     // Where Windows may play: anything but the cable itself and our own endpoints.
     readonly property var offered: root.backend ? root.choicesFrom(root.backend.renderEndpoints) : []

@@ -50,7 +50,7 @@ Dialog {
     }
 
     readonly property var issues: root.visible && root.micMode
-                                  ? Theme.micIssues(root.channel, root.backend.engine.listenOn || []) : []
+                                  ? Theme.micIssues(root.channel, root.backend.listenOn) : []
 
     signal virtualMicRequested()
 

@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(e["latencyMs"].toDouble(), 0.0); // wrong type reads as missing
         QCOMPARE(e["cpuPercent"].toDouble(), 3.5);
         QCOMPARE(e["uptimeSec"].toDouble(), 42.0);
-        QCOMPARE(e["listenOn"].toStringList(), QStringList({"A", "B"}));
+        QCOMPARE(b.listenOn(), QStringList({"A", "B"}));
         QCOMPARE(e["cableMs"].toDouble(), 30.0);
         QCOMPARE(e["driver"].toBool(), true);
         QCOMPARE(rowById(b.channels(), "in:mic")["bypass"].toStringList(),
@@ -101,6 +101,23 @@ private slots:
                                                                    : Json::object());
         QCOMPARE(b.engine()["version"].toString(), QStringLiteral("2.1"));
         QCOMPARE(b.engine()["cableMs"].toDouble(), 30.0);
+
+        // With no window seen the figures wait, the last of them shown once one is seen again;
+        // what the strips read changes only when it really does.
+        QSignalSpy listening(&b, &Backend::listeningChanged);
+        const int before = stateChanged.count();
+        b.setUnseen(true);
+        b.applyState(Json::parse(R"({"uptimeSec": 43, "listenOn": ["A", "B"]})"));
+        b.applyState(Json::parse(R"({"uptimeSec": 44, "listenOn": ["A", "B"]})"));
+        QCOMPARE(stateChanged.count(), before);
+        QCOMPARE(listening.count(), 0);
+        b.setUnseen(false);
+        QCOMPARE(stateChanged.count(), before + 1);
+        QCOMPARE(b.engine()["uptimeSec"].toDouble(), 44.0);
+        b.applyState(Json::parse(R"({"windowsOutputLoop": "CABLE Input"})"));
+        QCOMPARE(listening.count(), 1);
+        QCOMPARE(b.outputLoop(), QStringLiteral("CABLE Input"));
+        QVERIFY(b.listenOn().isEmpty());
     }
 
     void windowsDefaultsBeforeAnyState() {

@@ -13,6 +13,8 @@ QtObject {
     property var settings: ({})
     property var calls: []
     property var engine: ({})
+    property var listenOn: []
+    property string outputLoop: ""
     property var renderEndpoints: []
     property string currentSceneName: ""
     property bool sceneModified: false
@@ -63,6 +65,8 @@ QtObject {
 
     function reset() {
         fake.engine = {}
+        fake.listenOn = []
+        fake.outputLoop = ""
         fake.renderEndpoints = []
         fake.currentSceneName = ""
         fake.sceneModified = false

@@ -92,7 +92,7 @@ ControlCase {
             { endpointId: "own-mic", name: "QUORVEL Mic" },
             { endpointId: "hp", name: "Наушники с QUORVEL в названии" }
         ]
-        qv.engine = { windowsOutputLoop: "CABLE Input (VB-Audio Virtual Cable)" }
+        qv.outputLoop = "CABLE Input (VB-Audio Virtual Cable)"
         verify(banner.visible)
         verify(banner.implicitHeight > 0)
         compare(banner.choices.map(c => c.id), ["spk", "hp"])
