@@ -101,10 +101,14 @@ void Backend::setBlinkHeld(bool on) {
 void Backend::setUnseen(bool on) {
     m_unseen = on;
     followBlink();
-    if (!on && m_stateHeld) {
+    if (on)
+        return;
+    if (m_stateHeld) {
         m_stateHeld = false;
         emit stateChanged();
     }
+    if (m_rowsHeld)
+        rebuildModels();
 }
 
 // A 500 ms timer that nobody needs still wakes every binding that reads `blink`; it runs only

@@ -124,7 +124,8 @@ public:
     // even when no device fails. The blink timer runs only while something can blink.
     void setBlinkHeld(bool on);
     // No window of the program can be seen (in the tray, minimised, covered): the blink rests
-    // and the engine's figures, which change every second, are held until a window can show them.
+    // and the engine's state, which comes every second, reaches the rows and figures only when a
+    // window can show them.
     void setUnseen(bool on);
     QString toast() const { return m_toast; }
     int revision() const { return m_revision; }
@@ -379,6 +380,7 @@ private:
     bool m_blinkHeld = false;
     bool m_unseen = false;
     bool m_stateHeld = false; // a stateChanged waits for a window to be seen
+    bool m_rowsHeld = false;  // so does the rebuild of a state's rows
     QString m_toast;
     int m_revision = 0;
     Timings m_timings;

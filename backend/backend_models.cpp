@@ -40,6 +40,7 @@ QStringList Backend::deviceRoleNames() {
 // devices first (source rows name them), then channels and sources, then the plain
 // properties, and `changed()` last so bindings read a consistent whole.
 void Backend::rebuildModels() {
+    m_rowsHeld = false;
     RowContext ctx;
     ctx.now = clockMs();
     ctx.windows = gatherWindowsDefaults();

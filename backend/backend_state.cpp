@@ -170,7 +170,12 @@ void Backend::applyState(const Json& payload) {
         m_outputLoop = std::move(outputLoop);
         emit listeningChanged();
     }
-    rebuildModels();
+    // Only windows show what a state changes in the rows (the tray reads the document alone):
+    // nobody seeing one, the rows are rebuilt once one is seen again.
+    if (m_unseen)
+        m_rowsHeld = true;
+    else
+        rebuildModels();
 }
 
 } // namespace qv::ui

@@ -108,11 +108,14 @@ private slots:
         const int before = stateChanged.count();
         b.setUnseen(true);
         b.applyState(Json::parse(R"({"uptimeSec": 43, "listenOn": ["A", "B"]})"));
-        b.applyState(Json::parse(R"({"uptimeSec": 44, "listenOn": ["A", "B"]})"));
+        b.applyState(Json::parse(R"({"uptimeSec": 44, "listenOn": ["A", "B"],
+                                      "sources": [{"id": "in:mic", "available": false}]})"));
         QCOMPARE(stateChanged.count(), before);
         QCOMPARE(listening.count(), 0);
+        QCOMPARE(rowById(b.channels(), "in:mic")["available"].toBool(), true);
         b.setUnseen(false);
         QCOMPARE(stateChanged.count(), before + 1);
+        QCOMPARE(rowById(b.channels(), "in:mic")["available"].toBool(), false);
         QCOMPARE(b.engine()["uptimeSec"].toDouble(), 44.0);
         b.applyState(Json::parse(R"({"windowsOutputLoop": "CABLE Input"})"));
         QCOMPARE(listening.count(), 1);
