@@ -332,17 +332,24 @@ Rectangle {
         }
     }
 
-    RemoveOverlay {
+    // Made only while the question is open: a hidden overlay would still be created with every
+    // strip and walked on every frame by the software renderer.
+    Loader {
         objectName: "removeOverlay"
         anchors.fill: parent
-        visible: root.confirmRemove
-        title: "Убрать «" + root.name + "» из QUORVEL?"
-        detail: "Громкость, обработка, голос и куда идёт голос будут потеряны. Вернуть: «Добавить» → «Микрофоны»."
-        onCancelled: root.confirmRemove = false
-        onConfirmed: {
-            root.confirmRemove = false
-            if (root.backend && root.chId !== "")
-                root.backend.removeSource(root.chId)
+        active: root.confirmRemove
+        visible: active
+        // qmllint disable unqualified
+        sourceComponent: RemoveOverlay {
+            title: "Убрать «" + root.name + "» из QUORVEL?"
+            detail: "Громкость, обработка, голос и куда идёт голос будут потеряны. Вернуть: «Добавить» → «Микрофоны»."
+            onCancelled: root.confirmRemove = false
+            onConfirmed: {
+                root.confirmRemove = false
+                if (root.backend && root.chId !== "")
+                    root.backend.removeSource(root.chId)
+            }
         }
+        // qmllint enable unqualified
     }
 }

@@ -258,17 +258,24 @@ Rectangle {
         }
     }
 
-    RemoveOverlay {
+    // Made only while the question is open: a hidden overlay would still be created with every
+    // strip and walked on every frame by the software renderer.
+    Loader {
         objectName: "removeOverlay"
         anchors.fill: parent
-        visible: root.confirmRemove
-        title: "Убрать «" + root.name + "» из QUORVEL?"
-        detail: "Громкость и выбранные звуки будут потеряны. Вернуть: «Добавить» → «Наушники и колонки»."
-        onCancelled: root.confirmRemove = false
-        onConfirmed: {
-            root.confirmRemove = false
-            if (root.backend && root.devId !== "")
-                root.backend.removeDevice(root.devId)
+        active: root.confirmRemove
+        visible: active
+        // qmllint disable unqualified
+        sourceComponent: RemoveOverlay {
+            title: "Убрать «" + root.name + "» из QUORVEL?"
+            detail: "Громкость и выбранные звуки будут потеряны. Вернуть: «Добавить» → «Наушники и колонки»."
+            onCancelled: root.confirmRemove = false
+            onConfirmed: {
+                root.confirmRemove = false
+                if (root.backend && root.devId !== "")
+                    root.backend.removeDevice(root.devId)
+            }
         }
+        // qmllint enable unqualified
     }
 }

@@ -441,10 +441,13 @@ Window {
                     onOpenDialog: (name) => root.openDialog(name)
                 }
 
-                LoopBanner {
+                // Made only while Windows plays into the cable, like the strips' remove overlays.
+                Loader {
                     objectName: "loopBanner"
                     width: inner.width
-                    height: implicitHeight
+                    active: root.backend.outputLoop !== ""
+                    visible: active
+                    source: "LoopBanner.qml"
                 }
 
                 SourcesPanel {

@@ -64,9 +64,8 @@ Rectangle {
     color: Theme.panel
     border.color: Theme.panelBorder
 
-    // The measure of an expanded channel: invisible, but still laid out. The software renderer
-    // walks invisible items on every frame; as a layer, the strip's nodes sit in the layer's own
-    // tree, which is only drawn when shown, so no frame walks them. A row that an invisible strip shows or hides (a density switch, a
+    // The measure of an expanded channel. It is invisible, so the renderer never walks it, but
+    // still laid out. A row that an invisible strip shows or hides (a density switch, a
     // microphone's extra rows) is not announced to its column, though: showing the strip for no
     // frame at all makes the columns count their rows again.
     ChannelStrip {
@@ -83,7 +82,6 @@ Rectangle {
         z: -1
         visible: false
         enabled: false
-        layer.enabled: true
         onCompactChanged: reference.remeasure()
         onFxRowsChanged: reference.remeasure()
         onChChanged: reference.remeasure()
@@ -265,11 +263,13 @@ Rectangle {
             }
         }
 
-        NotReadyCard {
+        Loader {
             objectName: "notReadyCard"
-            visible: !root.ready
+            active: !root.ready
+            visible: active
             anchors.horizontalCenter: parent.horizontalCenter
             width: Math.max(380, Math.min(content.width, 560))
+            source: "NotReadyCard.qml"
         }
     }
 }
