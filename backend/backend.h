@@ -136,8 +136,8 @@ public:
 
     // Derived properties, recomputed by every rebuildModels (engine: by applyState).
     QVariantMap engine() const { return m_engine; }
-    // The engine's "listenOn" and "windowsOutputLoop", apart from the figures of `engine`: every
-    // strip reads them, and they change far more rarely than the figures.
+    // The engine's "listenOn" and "windowsOutputLoop", kept apart from the figures of `engine`:
+    // every strip reads them, and they change far more rarely than the figures.
     QStringList listenOn() const { return m_listenOn; }
     QString outputLoop() const { return m_outputLoop; }
     QVariantList hidden() const { return m_derived.hidden; }
