@@ -28,17 +28,18 @@ Window {
     readonly property int wantW: Math.max(440, Math.ceil(panel.naturalWidth + 24 + 2))
     readonly property int wantH: Math.ceil(titleBar.height + 12 + inner.implicitHeight + 12 + 2)
 
-    // The dialogs, created once with the window and only shown and hidden. Each is a Window
-    // with openOver/showFor-style functions; a dialog that is not there yet opens nothing.
-    readonly property var addDialog: addWindow
-    readonly property var routesDialog: routesWindow
-    readonly property var voiceDialog: voiceWindow
-    readonly property var settingsDialog: settingsWindow
-    readonly property var recorderDialog: recorderWindow
-    readonly property var screenDialog: screenWindow
-    readonly property var scenesDialog: scenesWindow
-    readonly property var replaceDialog: replaceWindow
-    readonly property var eqDialog: eqWindow
+    // The dialogs, each made the first time it is wanted (dialog()) and from then on only shown
+    // and hidden: made with the window, the nine of them took a third of the start-up. Each is a
+    // Window with openOver/showFor-style functions; a dialog not made yet is null here.
+    property var addDialog: null
+    property var routesDialog: null
+    property var voiceDialog: null
+    property var settingsDialog: null
+    property var recorderDialog: null
+    property var screenDialog: null
+    property var scenesDialog: null
+    property var replaceDialog: null
+    property var eqDialog: null
     readonly property var dialogs: root.present([root.addDialog, root.routesDialog, root.voiceDialog,
         root.settingsDialog, root.recorderDialog, root.screenDialog, root.scenesDialog, root.replaceDialog,
         root.eqDialog])
@@ -75,55 +76,59 @@ Window {
         root.windowTools.save(root, root.autoSize)
     }
 
+    // The dialog of that name ("add", "settings" …), made now if it was not yet.
+    function dialog(name) {
+        const key = name + "Dialog"
+        if (!root[key]) {
+            const makers = { add: addMaker, routes: routesMaker, voice: voiceMaker,
+                             settings: settingsMaker, recorder: recorderMaker, screen: screenMaker,
+                             scenes: scenesMaker, replace: replaceMaker, eq: eqMaker }
+            const maker = makers[name]
+            if (maker)
+                root[key] = maker.createObject(root, { mainWindow: root })
+        }
+        return root[key]
+    }
+
     function closeDialogs() {
         for (const d of root.dialogs)
             d.close()
     }
 
     function openDialog(name) {
-        const d = name === "settings" ? root.settingsDialog
-                : name === "screen" ? root.screenDialog
-                : name === "scenes" ? root.scenesDialog
-                : root.recorderDialog
+        const d = root.dialog(name === "settings" || name === "screen" || name === "scenes"
+                              ? name : "recorder")
         if (d)
             d.openOver(root)
     }
 
     function openAdd(tab) {
-        if (root.addDialog)
-            root.addDialog.openTab(tab, root)
+        root.dialog("add").openTab(tab, root)
     }
 
     function openSettings(tab) {
-        if (!root.settingsDialog)
-            return
-        root.settingsDialog.tab = tab
+        root.dialog("settings").tab = tab
         root.openDialog("settings")
     }
 
     function routesOfSource(id) {
-        if (root.routesDialog)
-            root.routesDialog.showSource(id, root)
+        root.dialog("routes").showSource(id, root)
     }
 
     function routesOfDevice(id) {
-        if (root.routesDialog)
-            root.routesDialog.showDevice(id, root)
+        root.dialog("routes").showDevice(id, root)
     }
 
     function openVoice(id) {
-        if (root.voiceDialog)
-            root.voiceDialog.openFor(id, root)
+        root.dialog("voice").openFor(id, root)
     }
 
     function openReplace(id) {
-        if (root.replaceDialog)
-            root.replaceDialog.showFor(id, root)
+        root.dialog("replace").showFor(id, root)
     }
 
     function openEq(id) {
-        if (root.eqDialog)
-            root.eqDialog.showFor(id, root)
+        root.dialog("eq").showFor(id, root)
     }
 
     // Ids of rows the screenshot steps point at.
@@ -274,16 +279,13 @@ Window {
             const id = root.deviceId("")
             if (id !== "")
                 qv.setDevice(id, { eq: { preset: "cs2" } })
-            if (root.eqDialog)
-                root.eqDialog.category = "games"
+            root.dialog("eq").category = "games"
             root.openEq(id)
             break
         }
         case "eq-search":
-            if (root.eqDialog) {
-                root.eqDialog.category = ""
-                root.eqDialog.query = "бас"
-            }
+            root.dialog("eq").category = ""
+            root.dialog("eq").query = "бас"
             root.openEq(root.deviceId(""))
             break
         case "main-eq":
@@ -300,8 +302,7 @@ Window {
             root.openDialog("scenes")
             break
         case "screen":
-            if (root.screenDialog)
-                root.screenDialog.target = ""
+            root.dialog("screen").target = ""
             root.openDialog("screen")
             break
         case "screen-window": {
@@ -504,59 +505,75 @@ Window {
         }
     }
 
-    AddDialog {
-        id: addWindow
+    Component {
+        id: addMaker
 
-        mainWindow: root
-        onMicAdded: (id) => {
-            addWindow.close()
-            root.routesOfSource(id)
-        }
-        onDeviceAdded: (id) => {
-            addWindow.close()
-            root.routesOfDevice(id)
-        }
-    }
+        AddDialog {
+            id: addWindow
 
-    RoutesDialog {
-        id: routesWindow
-
-        mainWindow: root
-        onVirtualMicRequested: {
-            routesWindow.close()
-            root.openSettings("voice")
+            onMicAdded: (id) => {
+                addWindow.close()
+                root.routesOfSource(id)
+            }
+            onDeviceAdded: (id) => {
+                addWindow.close()
+                root.routesOfDevice(id)
+            }
         }
     }
 
-    ReplaceDialog {
-        id: replaceWindow
+    Component {
+        id: routesMaker
 
-        mainWindow: root
-    }
+        RoutesDialog {
+            id: routesWindow
 
-    SettingsDialog {
-        id: settingsWindow
-
-        mainWindow: root
-    }
-
-    RecorderDialog {
-        id: recorderWindow
-
-        mainWindow: root
-        onSettingsRequested: {
-            recorderWindow.close()
-            root.openSettings("record")
+            onVirtualMicRequested: {
+                routesWindow.close()
+                root.openSettings("voice")
+            }
         }
     }
 
-    ScreenRecordDialog {
-        id: screenWindow
+    Component {
+        id: replaceMaker
 
-        mainWindow: root
-        onSettingsRequested: {
-            screenWindow.close()
-            root.openSettings("record")
+        ReplaceDialog {
+            id: replaceWindow
+        }
+    }
+
+    Component {
+        id: settingsMaker
+
+        SettingsDialog {
+            id: settingsWindow
+        }
+    }
+
+    Component {
+        id: recorderMaker
+
+        RecorderDialog {
+            id: recorderWindow
+
+            onSettingsRequested: {
+                recorderWindow.close()
+                root.openSettings("record")
+            }
+        }
+    }
+
+    Component {
+        id: screenMaker
+
+        ScreenRecordDialog {
+            id: screenWindow
+
+            onSettingsRequested: {
+                screenWindow.close()
+                root.openSettings("record")
+            }
         }
     }
 
@@ -566,21 +583,27 @@ Window {
         anchors.bottomMargin: 16
     }
 
-    EqDialog {
-        id: eqWindow
+    Component {
+        id: eqMaker
 
-        mainWindow: root
+        EqDialog {
+            id: eqWindow
+        }
     }
 
-    VoiceDialog {
-        id: voiceWindow
+    Component {
+        id: voiceMaker
 
-        mainWindow: root
+        VoiceDialog {
+            id: voiceWindow
+        }
     }
 
-    ScenesDialog {
-        id: scenesWindow
+    Component {
+        id: scenesMaker
 
-        mainWindow: root
+        ScenesDialog {
+            id: scenesWindow
+        }
     }
 }

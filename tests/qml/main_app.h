@@ -138,7 +138,15 @@ struct MainApp {
         return found;
     }
     QQuickItem* item(const QString& name) const { return child<QQuickItem>(name); }
-    QQuickWindow* dialog(const QString& name) const { return child<QQuickWindow>(name); }
+    // A dialog by its object name ("addDialog"), made first if the window has not made it yet.
+    QQuickWindow* dialog(const QString& name) const {
+        QVariant made;
+        QString kind = name;
+        kind.chop(int(qstrlen("Dialog")));
+        QMetaObject::invokeMethod(window, "dialog", Q_RETURN_ARG(QVariant, made),
+                                  Q_ARG(QVariant, kind));
+        return child<QQuickWindow>(name);
+    }
     QSize want() const { return {prop("wantW").toInt(), prop("wantH").toInt()}; }
     void step(const QString& s) {
         QMetaObject::invokeMethod(window, "screenshotStep", Q_ARG(QVariant, QVariant(s)));
