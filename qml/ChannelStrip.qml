@@ -332,8 +332,8 @@ Rectangle {
         }
     }
 
-    // Made only while the question is open: a hidden overlay would still be created with every
-    // strip and walked on every frame by the software renderer.
+    // Made only while the question is open: a hidden overlay would still be created and bound
+    // with every strip.
     Loader {
         objectName: "removeOverlay"
         anchors.fill: parent
