@@ -65,9 +65,9 @@ Rectangle {
     border.color: Theme.panelBorder
 
     // The measure of an expanded channel. It is invisible, so the renderer never walks it, but
-    // still laid out. A row that an invisible strip shows or hides (a density switch, a microphone's extra rows) is not announced to its
-    // column, though: showing the strip for no frame at all makes the columns count their rows
-    // again.
+    // still laid out. A row that an invisible strip shows or hides (a density switch, a
+    // microphone's extra rows) is not announced to its column, though: showing the strip for no
+    // frame at all makes the columns count their rows again.
     ChannelStrip {
         id: reference
 
