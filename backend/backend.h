@@ -123,9 +123,9 @@ public:
     // Something outside the mixer rows blinks (a recording in progress): keeps `blink` flipping
     // even when no device fails. The blink timer runs only while something can blink.
     void setBlinkHeld(bool on);
-    // No window of the program can be seen (in the tray, minimised, covered): the blink rests
-    // and the engine's state, which comes every second, reaches the rows and figures only when a
-    // window can show them.
+    // No window of the program can be seen (in the tray, minimised, covered): the blink rests,
+    // and the engine's figures and a state that changes nothing the rows are made of wait
+    // until a window can show them.
     void setUnseen(bool on);
     QString toast() const { return m_toast; }
     int revision() const { return m_revision; }
@@ -289,10 +289,12 @@ private:
         bool available = false;
         double latencyMs = -1;
         std::string error;
+        bool operator==(const DeviceRuntime&) const = default;
     };
     struct SourceRuntime {
         bool playing = false;
         bool available = true;
+        bool operator==(const SourceRuntime&) const = default;
     };
 
     // What the first pass of a rebuild learns from the endpoint list about Windows' defaults.
@@ -380,7 +382,7 @@ private:
     bool m_blinkHeld = false;
     bool m_unseen = false;
     bool m_stateHeld = false; // a stateChanged waits for a window to be seen
-    bool m_rowsHeld = false;  // so does the rebuild of a state's rows
+    bool m_rowsHeld = false;  // so does the rebuild after a state that changed no input
     QString m_toast;
     int m_revision = 0;
     Timings m_timings;

@@ -80,6 +80,13 @@ void Backend::applyState(const Json& payload) {
     m_lastState = payload;
     m_haveState = true;
 
+    // What the rows are made of, to tell a report that changes it from the usual one that only
+    // brings new figures.
+    const auto previousSources = std::move(m_sourceRuntime);
+    const auto previousDevices = std::move(m_deviceRuntime);
+    const auto previousBypass = std::move(m_micBypassApps);
+    const bool previousDriver = m_driverInstalled;
+
     // lastPlaying is never cleared: it is what keeps a just-silenced application on screen.
     const qint64 now = clockMs();
     m_sourceRuntime.clear();
@@ -168,9 +175,14 @@ void Backend::applyState(const Json& payload) {
         m_outputLoop = std::move(outputLoop);
         emit listeningChanged();
     }
-    // Only windows show what a state changes in the rows (the tray reads the document alone):
-    // nobody seeing one, the rows are rebuilt once one is seen again.
-    if (m_unseen)
+    // A report that changes nothing the rows are made of still moves them with time (a
+    // just-silenced application leaves the screen), which only a window shows: nobody seeing one,
+    // that rebuild waits until one is seen. Any other change is rebuilt at once, for what the
+    // tray and the cable setup read.
+    const bool sameInputs =
+        m_sourceRuntime == previousSources && m_deviceRuntime == previousDevices &&
+        m_micBypassApps == previousBypass && m_driverInstalled == previousDriver;
+    if (m_unseen && sameInputs)
         m_rowsHeld = true;
     else
         rebuildModels();
