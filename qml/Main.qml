@@ -448,6 +448,7 @@ Window {
                     width: inner.width
                     active: root.backend.outputLoop !== ""
                     visible: active
+                    // By file: Qt 6.4 refuses to load a bound inline component through a Loader.
                     source: "LoopBanner.qml"
                 }
 

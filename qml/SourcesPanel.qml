@@ -269,6 +269,7 @@ Rectangle {
             visible: active
             anchors.horizontalCenter: parent.horizontalCenter
             width: Math.max(380, Math.min(content.width, 560))
+            // By file: Qt 6.4 refuses to load a bound inline component through a Loader.
             source: "NotReadyCard.qml"
         }
     }
