@@ -136,7 +136,7 @@ public:
 
     // Derived properties, recomputed by every rebuildModels (engine: by applyState).
     QVariantMap engine() const { return m_engine; }
-    // The engine's "listenOn" and "windowsOutputLoop", kept apart from the figures of `engine`:
+    // The engine's "listenOn" and "windowsOutputLoop" as in `engine`, with a signal of their own:
     // every strip reads them, and they change far more rarely than the figures.
     QStringList listenOn() const { return m_listenOn; }
     QString outputLoop() const { return m_outputLoop; }

@@ -145,10 +145,12 @@ void Backend::applyState(const Json& payload) {
     engine.insert(QStringLiteral("version"), m_engineVersion);
     engine.insert(QStringLiteral("driver"), m_driverInstalled);
     QString outputLoop = qstr(textOr(payload, "windowsOutputLoop"));
+    engine.insert(QStringLiteral("windowsOutputLoop"), outputLoop);
     QStringList listenOn;
     for (const Json& name : arrayOf(payload, "listenOn"))
         if (name.is_string())
             listenOn.append(qstr(name.get_ref<const std::string&>()));
+    engine.insert(QStringLiteral("listenOn"), listenOn);
 
     m_micBypassApps.clear();
     for (const Json& entry : arrayOf(payload, "micBypass")) {

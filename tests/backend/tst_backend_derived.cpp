@@ -85,7 +85,8 @@ private slots:
         QCOMPARE(e["latencyMs"].toDouble(), 0.0); // wrong type reads as missing
         QCOMPARE(e["cpuPercent"].toDouble(), 3.5);
         QCOMPARE(e["uptimeSec"].toDouble(), 42.0);
-        QCOMPARE(b.listenOn(), QStringList({"A", "B"}));
+        QCOMPARE(e["listenOn"].toStringList(), QStringList({"A", "B"}));
+        QCOMPARE(b.listenOn(), e["listenOn"].toStringList());
         QCOMPARE(e["cableMs"].toDouble(), 30.0);
         QCOMPARE(e["driver"].toBool(), true);
         QCOMPARE(rowById(b.channels(), "in:mic")["bypass"].toStringList(),
