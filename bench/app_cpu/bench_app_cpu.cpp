@@ -7,6 +7,10 @@
 //   WindowCovered          shown, then covered by another window over the whole screen;
 //   WindowUnmapped         shown, then unmapped behind the program's back;
 //   HiddenInTray           started with --autostart while a tray host runs: only the tray icon.
+//   Reference/moving|ticks|still  not the program: a bare Qt Quick window with ten stereo meters
+//                          driven like the program's (bare_quick.cpp), software scene graph.
+//                          Its figures are the floor of Qt Quick on this machine: the meters
+//                          moving at the program's drawing rate, the 16 ms timer alone, nothing.
 // CPU is the program's utime + stime from /proc/<pid>/stat over the measuring window, in percent
 // of one core; memory is its resident set at the end. The figures are over 30 s;
 // QV_BENCH_SECONDS=<n> measures n seconds instead, for a quick check. Each run also reports
@@ -42,6 +46,7 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr const char* kProgram = QV_QUORVEL_PATH;
+constexpr const char* kBareQuick = QV_BARE_QUICK_PATH;
 
 int measureSeconds() {
     const char* value = std::getenv("QV_BENCH_SECONDS");
@@ -141,6 +146,7 @@ struct Scenario {
     const char* backend = "software"; // QT_QUICK_BACKEND; "" leaves it unset
     const char* rhi = "";             // QSG_RHI_BACKEND
     After after = After::Nothing;
+    const char* reference = nullptr; // a mode of bench_bare_quick instead of the program
 };
 
 double g_softwareCpu = 0; // WindowShown/software of this run, the base of the ratios
@@ -172,6 +178,8 @@ void measure(benchmark::State& state, const Scenario& how) {
 
     const std::string log = scratch.root + "/quorvel.log";
     std::vector<std::string> argv{kProgram, "--demo"};
+    if (how.reference)
+        argv = {kBareQuick, how.reference};
     if (how.inTray)
         argv.push_back("--autostart");
     // No session bus: Qt would look for a StatusNotifier host there instead of the XEmbed tray.
@@ -222,7 +230,8 @@ void measure(benchmark::State& state, const Scenario& how) {
         rssKb = double(qv::bench::residentKb(program.pid()));
     }
     x11.coverScreen(false);
-    if (!how.inTray && how.after == After::Nothing && std::string(how.backend) == "software")
+    if (!how.inTray && !how.reference && how.after == After::Nothing &&
+        std::string(how.backend) == "software")
         g_softwareCpu = cpuPercent;
     state.counters["cpu_pct"] = cpuPercent;
     state.counters["rss_MiB"] = rssKb / 1024.0;
@@ -251,6 +260,15 @@ void BM_WindowUnmapped(benchmark::State& state) {
 void BM_HiddenInTray(benchmark::State& state) {
     measure(state, {true, "software", "", After::Nothing});
 }
+void BM_Reference_moving(benchmark::State& state) {
+    measure(state, {false, "software", "", After::Nothing, "moving"});
+}
+void BM_Reference_ticks(benchmark::State& state) {
+    measure(state, {false, "software", "", After::Nothing, "ticks"});
+}
+void BM_Reference_still(benchmark::State& state) {
+    measure(state, {false, "software", "", After::Nothing, "still"});
+}
 
 // The software run first: the others are reported as multiples of it.
 BENCHMARK(BM_WindowShown_software)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
@@ -259,5 +277,8 @@ BENCHMARK(BM_WindowShown_opengl)->UseManualTime()->Unit(benchmark::kSecond)->Ite
 BENCHMARK(BM_WindowCovered)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_WindowUnmapped)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_HiddenInTray)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_Reference_moving)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_Reference_ticks)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_Reference_still)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
