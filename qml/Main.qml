@@ -539,17 +539,13 @@ Window {
     Component {
         id: replaceMaker
 
-        ReplaceDialog {
-            id: replaceWindow
-        }
+        ReplaceDialog {}
     }
 
     Component {
         id: settingsMaker
 
-        SettingsDialog {
-            id: settingsWindow
-        }
+        SettingsDialog {}
     }
 
     Component {
@@ -587,24 +583,18 @@ Window {
     Component {
         id: eqMaker
 
-        EqDialog {
-            id: eqWindow
-        }
+        EqDialog {}
     }
 
     Component {
         id: voiceMaker
 
-        VoiceDialog {
-            id: voiceWindow
-        }
+        VoiceDialog {}
     }
 
     Component {
         id: scenesMaker
 
-        ScenesDialog {
-            id: scenesWindow
-        }
+        ScenesDialog {}
     }
 }
